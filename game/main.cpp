@@ -1,0 +1,8 @@
+#include "game.h"
+#include "window.h"
+
+int main()
+{
+    platform::installSdlWindow();
+    orvanel::runGame();
+}

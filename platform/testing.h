@@ -1,0 +1,23 @@
+// Driving the windowless facility: what the window thread would do, done by
+// a test or a replay instead.
+#pragma once
+
+#include <functional>
+
+#include "input.h"
+
+namespace platform::testing {
+
+// Closes the screen and forgets every image, the title, the input and the
+// hooks, as at the start of the process. Earlier Image pointers dangle.
+void resetFacility();
+
+// Runs feed under the screen lock with the mouse state and key queue, as the
+// window thread does when it services events.
+void feedInput(const std::function<void(MouseTracker&, KeyQueue&)>& feed);
+
+// Replaces the real sleep (an empty function restores it). A replay uses it
+// to mark the end of each frame.
+void setSleepHook(std::function<void(int milliseconds)> hook);
+
+} // namespace platform::testing
