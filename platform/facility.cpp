@@ -25,6 +25,8 @@ constexpr double farAway = 1e12;
 
 // Replaces the real sleep while set (tests and replays).
 std::function<void(int)> sleepHook;
+// Feeds the pointer before each mouse read while set (replays).
+std::function<void()> mouseReadHook;
 
 // Rounds a coordinate to a whole pixel, halves away from zero.
 std::int64_t toPixel(float v)
@@ -279,6 +281,8 @@ MouseReading readMouse()
     Facility& f = facility();
     if (!f.screenOpen)
         return MouseReading{};
+    if (mouseReadHook)
+        mouseReadHook();
     NestedLock lock;
     return f.mouse.read();
 }
@@ -340,6 +344,7 @@ void resetFacility()
     f.title.clear();
     f.images.clear();
     sleepHook = nullptr;
+    mouseReadHook = nullptr;
 }
 
 void feedInput(const std::function<void(MouseTracker&, KeyQueue&)>& feed)
@@ -352,6 +357,11 @@ void feedInput(const std::function<void(MouseTracker&, KeyQueue&)>& feed)
 void setSleepHook(std::function<void(int)> hook)
 {
     sleepHook = std::move(hook);
+}
+
+void setMouseReadHook(std::function<void()> hook)
+{
+    mouseReadHook = std::move(hook);
 }
 
 } // namespace testing

@@ -20,4 +20,8 @@ void feedInput(const std::function<void(MouseTracker&, KeyQueue&)>& feed);
 // to mark the end of each frame.
 void setSleepHook(std::function<void(int milliseconds)> hook);
 
+// Runs before every mouse read (an empty function removes it). A replay
+// uses it to feed each frame's pointer just before the game reads it.
+void setMouseReadHook(std::function<void()> hook);
+
 } // namespace platform::testing

@@ -1,0 +1,11 @@
+add_executable(game_tests game_test.cpp)
+target_compile_options(game_tests PRIVATE ${ORVANEL_WARNINGS})
+target_link_libraries(game_tests PRIVATE orvanel_game GTest::gtest_main)
+gtest_discover_tests(game_tests DISCOVERY_MODE PRE_TEST)
+
+add_executable(replay_tests replay_test.cpp)
+target_compile_options(replay_tests PRIVATE ${ORVANEL_WARNINGS})
+target_link_libraries(replay_tests PRIVATE orvanel_replay_script GTest::gtest_main)
+target_compile_definitions(replay_tests PRIVATE ORVANEL_REPLAY="$<TARGET_FILE:orvanel-replay>")
+add_dependencies(replay_tests orvanel-replay)
+gtest_discover_tests(replay_tests DISCOVERY_MODE PRE_TEST)

@@ -1,0 +1,120 @@
+// orvanel-replay SCRIPT [--frames DIR]: runs the real game windowless and
+// without sleeping, feeding each frame's input from SCRIPT, and prints one
+// line per frame: its number, the window title and the screen's CRC-32.
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "crc32.h"
+#include "game.h"
+#include "pam.h"
+#include "platform.h"
+#include "script.h"
+#include "testing.h"
+
+namespace {
+
+// Exit status for a bad command line or script.
+constexpr int usageStatus = 2;
+
+// Where the replay stands in the script.
+struct Cursor {
+    const orvanel::Script* script = nullptr;
+    std::size_t line = 0;         // the line of the current frame
+    std::int64_t repeatsDone = 0; // frames of that line before the current one
+    std::int64_t frame = 0;       // the current frame, from 1; 0 before the first
+    std::string framesDir;        // where frame pictures go, "" for none
+};
+
+// The one replay of the process, reached from the facility's hooks.
+Cursor cursor;
+
+const orvanel::ScriptLine& currentLine()
+{
+    return cursor.script->lines[cursor.line];
+}
+
+// 1. Before each mouse read: move to the next frame, or end after the last,
+//    and set the pointer as the frame's line says.
+void startFrame()
+{
+    if (cursor.frame > 0 && ++cursor.repeatsDone == currentLine().repeat) {
+        ++cursor.line;
+        cursor.repeatsDone = 0;
+    }
+    if (cursor.line == cursor.script->lines.size())
+        platform::endProcess(0);
+    ++cursor.frame;
+    const orvanel::ScriptLine& line = currentLine();
+    platform::testing::feedInput([&line](platform::MouseTracker& mouse, platform::KeyQueue&) {
+        mouse.focusChanged(true);
+        if (line.buttons < 0) {
+            mouse.pointerLeft();
+            return;
+        }
+        mouse.pointerMoved(line.x, line.y);
+        mouse.setButtons(line.buttons);
+    });
+}
+
+// 2. In place of the sleep after drawing: report the frame, then queue the
+//    keys the game reads next.
+void endFrame(int)
+{
+    const std::vector<platform::Colour>& screen = platform::screenPixels();
+    std::printf("%lld\t%s\t%08x\n", static_cast<long long>(cursor.frame), platform::title().c_str(),
+                orvanel::crc32OfPixels(screen));
+    if (!cursor.framesDir.empty()) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/frame-%05lld.pam", static_cast<long long>(cursor.frame));
+        const std::string path = cursor.framesDir + name;
+        if (!orvanel::writePam(path, platform::screenWidth(), platform::screenHeight(), screen)) {
+            std::fprintf(stderr, "orvanel-replay: cannot write %s\n", path.c_str());
+            platform::endProcess(usageStatus);
+        }
+    }
+    const orvanel::ScriptLine& line = currentLine();
+    platform::testing::feedInput([&line](platform::MouseTracker&, platform::KeyQueue& keys) {
+        for (const std::string& key : line.keys)
+            keys.push(key);
+    });
+}
+
+int usage()
+{
+    std::fprintf(stderr, "usage: orvanel-replay SCRIPT [--frames DIR]\n");
+    return usageStatus;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string scriptPath;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc)
+            cursor.framesDir = argv[++i];
+        else if (argv[i][0] != '-' && scriptPath.empty())
+            scriptPath = argv[i];
+        else
+            return usage();
+    }
+    if (scriptPath.empty())
+        return usage();
+    std::ifstream in(scriptPath);
+    if (!in) {
+        std::fprintf(stderr, "orvanel-replay: cannot open %s\n", scriptPath.c_str());
+        return usageStatus;
+    }
+    static const orvanel::Script script = orvanel::parseScript(in);
+    if (script.errorLine != 0) {
+        std::fprintf(stderr, "orvanel-replay: %s:%d: %s\n", scriptPath.c_str(), script.errorLine,
+                     script.error.c_str());
+        return usageStatus;
+    }
+    cursor.script = &script;
+    platform::testing::setMouseReadHook(startFrame);
+    platform::testing::setSleepHook(endFrame);
+    orvanel::runGame();
+}
