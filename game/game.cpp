@@ -19,21 +19,6 @@ constexpr int frameSleepMs = 18;
 // The key read that ends the game: Escape, alone.
 constexpr std::string_view escapeKey = "\x1b";
 
-const char* inWords(PictureStatus status)
-{
-    switch (status) {
-    case PictureStatus::loaded:
-        return "loaded";
-    case PictureStatus::cannotOpen:
-        return "cannot be opened";
-    case PictureStatus::notAPicture:
-        return "not a picture the game reads";
-    case PictureStatus::endsTooEarly:
-        return "ends too early";
-    }
-    return "unreadable";
-}
-
 // What a missing picture means for play, told to a player at a terminal.
 struct PictureRole {
     const char* fileName;

@@ -519,6 +519,21 @@ PictureLoad readBmp(ByteSource& source, platform::Image& image)
 
 } // namespace
 
+const char* inWords(PictureStatus status)
+{
+    switch (status) {
+    case PictureStatus::loaded:
+        return "loaded";
+    case PictureStatus::cannotOpen:
+        return "cannot be opened";
+    case PictureStatus::notAPicture:
+        return "not a picture the game reads";
+    case PictureStatus::endsTooEarly:
+        return "ends too early";
+    }
+    return "unreadable";
+}
+
 int resultCode(PictureStatus status)
 {
     switch (status) {

@@ -32,6 +32,10 @@ struct PictureLoad {
 // The result code of the load: 0 loaded, 2 cannot be opened, 3 otherwise.
 int resultCode(PictureStatus status);
 
+// The result as a player reads it: "loaded", "cannot be opened", "not a
+// picture the game reads" or "ends too early".
+const char* inWords(PictureStatus status);
+
 // Loads the named BMP file into the existing image (the overlap of the two
 // only), under the screen lock. The name is cut to 259 bytes.
 PictureLoad loadPicture(const std::string& fileName, platform::Image& image);

@@ -67,25 +67,10 @@ constexpr const char* help =
     "\n"
     "A command line not of these forms exits with status 64.\n";
 
-std::string resultWords(PictureStatus status)
-{
-    switch (status) {
-    case PictureStatus::loaded:
-        return "loaded";
-    case PictureStatus::cannotOpen:
-        return "cannot be opened";
-    case PictureStatus::notAPicture:
-        return "not a picture the game reads";
-    case PictureStatus::endsTooEarly:
-        return "ends too early";
-    }
-    return "unknown result";
-}
-
 // One line: the result in words, its cause, and what the header said.
 std::string describe(const std::string& label, const PictureLoad& load)
 {
-    std::string line = label + ": " + resultWords(load.status);
+    std::string line = label + ": " + inWords(load.status);
     if (!load.cause.empty())
         line += " (" + load.cause + ")";
     if (load.width != 0 || load.bitsPerPixel != 0) {
