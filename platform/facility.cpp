@@ -1,6 +1,7 @@
 #include "facility.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -231,6 +232,57 @@ void drawText(float x, float y, std::string_view text, Colour colour)
                static_cast<int>(std::min<std::int64_t>(top + 7, f.height - 1)));
 }
 
+namespace {
+
+// Largest radius whose row half-widths are kept; larger discs are rare and
+// compute theirs as they go.
+constexpr double maxCachedRadius = 256;
+
+// A disc row's reach either side of the centre column, w = sqrt(r^2 - dy^2):
+// with a whole centre c the run is trunc(c - w)..trunc(c + w), which is
+// c - ceil(w)..c + floor(w) wherever the run ends lie on or right of 0.
+struct RowReach {
+    std::int64_t left = 0;  // ceil(w)
+    std::int64_t right = 0; // floor(w)
+    bool whole = true;      // w is a whole number
+};
+
+// The row reaches of the radii drawn lately: a frame of shots uses a handful
+// of radii over and over, and the square roots are most of a small disc's work.
+struct DiscRows {
+    float radius = 0;                // 0 for an empty slot
+    std::vector<RowReach> reaches;   // indexed by dy
+};
+std::array<DiscRows, 32> discRowsCache;
+std::size_t discRowsNext = 0; // the slot the next new radius replaces
+
+double halfWidth(double r, std::int64_t dy)
+{
+    const auto d = static_cast<double>(dy);
+    return dy == 0 ? r : std::sqrt(std::max(r * r - d * d, 0.0));
+}
+
+const std::vector<RowReach>& reachesFor(float radius)
+{
+    for (const DiscRows& rows : discRowsCache)
+        if (rows.radius == radius)
+            return rows.reaches;
+    DiscRows& rows = discRowsCache[discRowsNext];
+    discRowsNext = (discRowsNext + 1) % discRowsCache.size();
+    const double r = radius;
+    const auto reach = static_cast<std::int64_t>(std::floor(r));
+    rows.radius = radius;
+    rows.reaches.resize(static_cast<std::size_t>(reach + 1));
+    for (std::int64_t dy = 0; dy <= reach; ++dy) {
+        const double w = halfWidth(r, dy);
+        rows.reaches[static_cast<std::size_t>(dy)] = {static_cast<std::int64_t>(std::ceil(w)),
+                                                      static_cast<std::int64_t>(std::floor(w)), std::floor(w) == w};
+    }
+    return rows.reaches;
+}
+
+} // namespace
+
 void fillCircle(float cx, float cy, float radius, Colour colour)
 {
     Facility& f = facility();
@@ -249,18 +301,31 @@ void fillCircle(float cx, float cy, float radius, Colour colour)
     if (firstRow > lastRow)
         return;
     const std::int64_t lastColumn = f.width - 1;
-    for (std::int64_t row = firstRow; row <= lastRow; ++row) {
-        // Each run ends at the circle's edge: the middle row spans
-        // trunc(cx - r)..trunc(cx + r), row dy spans trunc(cx -+ sqrt(r^2 - dy^2)).
-        const auto dy = static_cast<double>(row - centreY);
-        const double halfWidth = dy == 0 ? r : std::sqrt(std::max(r * r - dy * dy, 0.0));
+    // Each run ends at the circle's edge: the middle row spans
+    // trunc(cx - r)..trunc(cx + r), row dy spans trunc(cx -+ sqrt(r^2 - dy^2)).
+    auto fillRun = [&](std::int64_t row, std::int64_t from, std::int64_t to) {
+        from = std::max<std::int64_t>(from, 0);
+        to = std::min(to, lastColumn);
+        if (from <= to) {
+            Colour* line = f.screen.data() + row * f.width;
+            std::fill(line + from, line + to + 1, colour);
+        }
+    };
+    if (r <= maxCachedRadius) {
+        const std::vector<RowReach>& reaches = reachesFor(radius);
+        for (std::int64_t row = firstRow; row <= lastRow; ++row) {
+            const RowReach& reach = reaches[static_cast<std::size_t>(row > centreY ? row - centreY : centreY - row)];
+            std::int64_t to = centreX + reach.right;
+            if (to == -1 && !reach.whole)
+                to = 0; // trunc(c + w) of a value in (-1, 0) is 0
+            fillRun(row, centreX - reach.left, to);
+        }
+    } else {
         const auto centre = static_cast<double>(centreX);
-        const std::int64_t from = std::max<std::int64_t>(clampedTrunc(centre - halfWidth, 0, lastColumn), 0);
-        const std::int64_t to = std::min<std::int64_t>(clampedTrunc(centre + halfWidth, 0, lastColumn), lastColumn);
-        if (from > to)
-            continue;
-        Colour* line = f.screen.data() + row * f.width;
-        std::fill(line + from, line + to + 1, colour);
+        for (std::int64_t row = firstRow; row <= lastRow; ++row) {
+            const double w = halfWidth(r, row - centreY);
+            fillRun(row, clampedTrunc(centre - w, 0, lastColumn), clampedTrunc(centre + w, 0, lastColumn));
+        }
     }
     f.markRows(static_cast<int>(firstRow), static_cast<int>(lastRow));
 }

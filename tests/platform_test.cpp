@@ -151,6 +151,8 @@ TEST_F(Facility, DiscClipsAndRejectsEmptyRadius)
         {"NaN centre", std::nanf(""), 100, 5.0f, -1, -1},
         {"huge radius covers the screen", 360, 240, 1e30f, 0, 479},
         {"far-off centre", -1e30f, 1e30f, 5.0f, -1, -1},
+        // trunc(-5 + w) is 0 while w > 4: the runs of rows 98..102 end on column 0.
+        {"left of the screen, edge within a pixel", -5, 100, 4.5f, 98, 102},
     };
     for (const Case& c : cases) {
         SetUp();

@@ -2,12 +2,14 @@
 # Installs what the tests need, then builds and runs the whole suite:
 # 1. the unit tests under AddressSanitizer and UndefinedBehaviorSanitizer,
 # 2. the window tests under ThreadSanitizer (a real window on Xvfb),
-# 3. the Release build with every test, whose CTest summary ends the run.
+# 3. a 60-second fuzz run of the picture reader (clang, libFuzzer),
+# 4. the Release build with every test and the benchmarks built, whose CTest
+#    summary ends the run.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 . "$root/tools/packages.sh"
 installMissing "${buildPackages[@]}" googletest libgtest-dev xvfb xauth xdotool x11-utils imagemagick openbox \
-    python3 python3-xlib wmctrl
+    python3 python3-xlib wmctrl clang libclang-rt-14-dev libbenchmark-dev libstb-dev pkg-config
 jobs=$(nproc)
 
 echo "== unit tests under ASan and UBSan"
@@ -22,7 +24,10 @@ cmake -S "$root" -B "$root/build-tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInf
 cmake --build "$root/build-tsan" -j "$jobs"
 ctest --test-dir "$root/build-tsan" -L window --output-on-failure
 
+echo "== fuzzing the picture reader for 60 s"
+"$root/fuzz/run" 60
+
 echo "== the whole suite, Release"
-cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVANEL_BENCH=ON >/dev/null
 cmake --build "$root/build" -j "$jobs"
 ctest --test-dir "$root/build" -j "$jobs" --output-on-failure
