@@ -9,6 +9,7 @@
 #include <bit>
 #include <cerrno>
 #include <limits>
+#include <memory>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -570,10 +571,11 @@ PictureLoad loadPicture(const std::string& fileName, platform::Image& image)
         FileSource source(file.fd(), size);
         return readBmp(source, image);
     }
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    // Not zero-filled: every byte used is one read from the file.
+    const auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(size));
     std::size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::read(file.fd(), bytes.data() + got, bytes.size() - got);
+    while (got < size) {
+        const ssize_t n = ::read(file.fd(), bytes.get() + got, static_cast<std::size_t>(size) - got);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -583,8 +585,7 @@ PictureLoad loadPicture(const std::string& fileName, platform::Image& image)
             break;
         got += static_cast<std::size_t>(n);
     }
-    bytes.resize(got);
-    MemorySource source(bytes);
+    MemorySource source(std::span<const std::uint8_t>(bytes.get(), got));
     return readBmp(source, image);
 }
 
