@@ -21,7 +21,7 @@ ctest --test-dir "$root/build-asan" -j "$jobs" --output-on-failure
 echo "== window tests under TSan"
 cmake -S "$root" -B "$root/build-tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DORVANEL_SANITIZE=thread >/dev/null
-cmake --build "$root/build-tsan" -j "$jobs"
+cmake --build "$root/build-tsan" -j "$jobs" --target window_check orvanel orvanel-pictures
 ctest --test-dir "$root/build-tsan" -L window --output-on-failure
 
 echo "== fuzzing the picture reader for 60 s"
