@@ -3,7 +3,6 @@ a window manager, and small helpers around xdotool, xwininfo and ImageMagick."""
 
 import os
 import re
-import shutil
 import subprocess
 import tempfile
 import time
@@ -95,7 +94,7 @@ class XSession:
             data = open(path, "rb").read()
         if len(data) != w * h * 3:
             raise AssertionError(f"screenshot has {len(data)} bytes, want {w * h * 3}")
-        return [[tuple(data[(row * w + col) * 3:(row * w + col) * 3 + 3]) for col in range(w)] for row in range(h)]
+        return Picture(w, data)
 
     def click(self, window, x, y, button=1, hold=0.06):
         """Presses and releases a button over (x, y) of the drawing area, held
@@ -110,5 +109,14 @@ class XSession:
         self.run("xdotool", "key", *names)
 
 
-def tools_available():
-    return all(shutil.which(tool) for tool in ("Xvfb", "xdotool", "xwininfo", "import"))
+class Picture:
+    """Screenshot bytes read as picture[y][x] -> (r, g, b)."""
+
+    def __init__(self, width, data):
+        self.width = width
+        self.data = data
+
+    def __getitem__(self, y):
+        start = y * self.width * 3
+        return [tuple(self.data[i:i + 3]) for i in range(start, start + self.width * 3, 3)]
+
