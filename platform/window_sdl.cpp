@@ -265,7 +265,9 @@ private:
     // --- the window thread only (set before it starts) ---
     int width_ = 0;                     // the screen's size in pixels
     int height_ = 0;
-    std::vector<Colour> staging_;       // the window's own copy of the screen
+    std::vector<Colour> staging_;       // the window's own copy of the screen, for stretching
+    bool stagingStale_ = false;         // rows went straight to the window surface, not to staging_
+    Uint8* directRows_ = nullptr;       // the picture's top-left in the window surface, while rows go straight there
     int stagedFirst_ = 0;               // rows stagedFirst_..stagedLast_ copied and not yet presented
     int stagedLast_ = -1;
     SDL_Window* window_ = nullptr;      // the window, while open
@@ -426,6 +428,8 @@ std::string SdlWindow::openWindow()
         xlib_.load();
 
     surface_ = nullptr;
+    directRows_ = nullptr;
+    stagingStale_ = false;
     repaintAll_ = true;
     exposed_ = false;
     altHeld_ = false;
@@ -448,6 +452,7 @@ void SdlWindow::closeWindow()
         SDL_FreeCursor(arrow_);
     arrow_ = nullptr;
     surface_ = nullptr;
+    directRows_ = nullptr;
     SDL_Quit();
 }
 
@@ -495,9 +500,20 @@ void SdlWindow::copyAndService()
         const int last = std::clamp(f.changedLast, 0, height_ - 1);
         const auto rowStart = static_cast<std::size_t>(first) * static_cast<std::size_t>(width_);
         const auto rowEnd = static_cast<std::size_t>(last + 1) * static_cast<std::size_t>(width_);
-        std::copy(f.screen.begin() + static_cast<std::ptrdiff_t>(rowStart),
-                  f.screen.begin() + static_cast<std::ptrdiff_t>(rowEnd),
-                  staging_.begin() + static_cast<std::ptrdiff_t>(rowStart));
+        if (directRows_ != nullptr) {
+            // One to one in a window of the screen's layout: the rows go
+            // straight into the window surface, saving a copy per frame.
+            const auto rowBytes = static_cast<std::size_t>(width_) * 4;
+            for (int row = first; row <= last; ++row)
+                std::memcpy(directRows_ + static_cast<std::ptrdiff_t>(row) * surface_->pitch,
+                            f.screen.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width_),
+                            rowBytes);
+            stagingStale_ = true;
+        } else {
+            std::copy(f.screen.begin() + static_cast<std::ptrdiff_t>(rowStart),
+                      f.screen.begin() + static_cast<std::ptrdiff_t>(rowEnd),
+                      staging_.begin() + static_cast<std::ptrdiff_t>(rowStart));
+        }
         if (stagedFirst_ > stagedLast_) {
             stagedFirst_ = first;
             stagedLast_ = last;
@@ -661,9 +677,13 @@ void SdlWindow::present()
     // 4. Scaled (full screen): stretch the whole picture into its letterbox
     //    rectangle and send the whole surface.
     // 5. Contents lost (an expose) but nothing new: send the surface again.
+    // (3 is skipped when the rows were copied straight into the surface.)
     SDL_Surface* surface = SDL_GetWindowSurface(window_);
-    if (surface == nullptr)
+    if (surface == nullptr) {
+        directRows_ = nullptr;
+        surface_ = nullptr;
         return;
+    }
     if (surface != surface_ || surface->w != surfaceWidth_ || surface->h != surfaceHeight_) {
         surface_ = surface;
         surfaceWidth_ = surface->w;
@@ -671,6 +691,16 @@ void SdlWindow::present()
         repaintAll_ = true;
     }
     if (repaintAll_) {
+        // A new layout: rows go to staging_ again until this one is painted,
+        // and staging_ must first catch up with what went straight out.
+        directRows_ = nullptr;
+        if (stagingStale_) {
+            Facility& f = facility();
+            std::lock_guard guard(f.screenMutex);
+            if (f.screen.size() == staging_.size())
+                staging_ = f.screen;
+            stagingStale_ = false;
+        }
         place_ = letterbox(surface->w, surface->h, width_, height_);
         SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
         stagedFirst_ = 0;
@@ -681,7 +711,14 @@ void SdlWindow::present()
         return;
 
     const bool oneToOne = place_.w == width_ && place_.h == height_;
-    if (staged && oneToOne && !repaintAll_) {
+    if (staged && directRows_ != nullptr) {
+        // The rows are in the surface already.
+        const SDL_Rect band{place_.x, place_.y + stagedFirst_, width_, stagedLast_ - stagedFirst_ + 1};
+        if (exposed_)
+            SDL_UpdateWindowSurface(window_);
+        else
+            SDL_UpdateWindowSurfaceRects(window_, &band, 1);
+    } else if (staged && oneToOne && !repaintAll_) {
         const int rows = stagedLast_ - stagedFirst_ + 1;
         const Colour* from = staging_.data() + static_cast<std::size_t>(stagedFirst_) * static_cast<std::size_t>(width_);
         auto* to = static_cast<std::uint8_t*>(surface->pixels) +
@@ -712,6 +749,12 @@ void SdlWindow::present()
     stagedLast_ = -1;
     repaintAll_ = false;
     exposed_ = false;
+    // 6. From the next tick on, a one-to-one window of the screen's layout
+    //    takes the changed rows straight from the screen, under the lock.
+    const bool sameFormat = surface->format->format == picture_->format->format;
+    directRows_ = oneToOne && sameFormat ? static_cast<Uint8*>(surface->pixels) +
+                                               static_cast<std::ptrdiff_t>(place_.y) * surface->pitch + place_.x * 4
+                                         : nullptr;
 }
 
 void SdlWindow::toggleFullScreen()
