@@ -17,6 +17,8 @@ import time
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 PICTURES = os.path.join(ROOT, "pictures")
 BUILD = os.path.join(ROOT, "build-bench-tsan")
+sys.path.insert(0, os.path.join(ROOT, "tests", "game_window"))
+from xsession import XSession  # noqa: E402
 # Keys that are read and ignored: letters, digits, named keys, arrows.
 # Held clicks made on a target after the burst.
 AFTER_CLICKS = 5
@@ -42,23 +44,6 @@ def build():
     return os.path.join(BUILD, "game", "orvanel")
 
 
-def start_xvfb():
-    read_end, write_end = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-                            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    number = b""
-    while not number.endswith(b"\n"):
-        chunk = os.read(read_end, 16)
-        if not chunk:
-            break
-        number += chunk
-    os.close(read_end)
-    if not number.strip():
-        sys.exit("burst: Xvfb did not start")
-    return xvfb, ":" + number.decode().strip()
-
-
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--game", help="a game built with -DORVANEL_SANITIZE=thread (default: build one)")
@@ -67,11 +52,9 @@ def main():
     args = parser.parse_args()
     game = os.path.abspath(args.game) if args.game else build()
 
-    xvfb, display = start_xvfb()
-    env = dict(os.environ, DISPLAY=display, SDL_VIDEODRIVER="x11",
-               TSAN_OPTIONS="halt_on_error=1 exitcode=66 second_deadlock_stack=1")
     problems = []
-    try:
+    with XSession() as x:
+        env = dict(x.env, TSAN_OPTIONS="halt_on_error=1 exitcode=66 second_deadlock_stack=1")
         process = subprocess.Popen([game], cwd=PICTURES, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
                                    text=True)
         found = subprocess.run(["timeout", "20", "xdotool", "search", "--sync", "--onlyvisible", "--name", "^Orvanel"],
@@ -120,9 +103,6 @@ def main():
             problems.append("ThreadSanitizer reported:\n" + errors)
         elif errors.strip():
             print("stderr:\n" + errors)
-    finally:
-        xvfb.terminate()
-        xvfb.wait()
     for problem in problems:
         print("FAIL: " + problem)
     print("clean" if not problems else "NOT clean")
