@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 #include "font.h"
@@ -262,6 +263,23 @@ double halfWidth(double r, std::int64_t dy)
     return dy == 0 ? r : std::sqrt(std::max(r * r - d * d, 0.0));
 }
 
+// Fills count pixels with one colour. A disc's runs are short, so instead of
+// a vector loop with a scalar tail each run is 16-byte stores, the last one
+// ending exactly at the run's end and overlapping the one before.
+void fillRun(Colour* to, std::size_t count, Colour colour)
+{
+    if (count < 4) {
+        for (std::size_t i = 0; i < count; ++i)
+            to[i] = colour;
+        return;
+    }
+    const std::array<Colour, 4> four{colour, colour, colour, colour};
+    Colour* const last = to + count - 4;
+    for (; to < last; to += 4)
+        std::memcpy(to, four.data(), sizeof four);
+    std::memcpy(last, four.data(), sizeof four);
+}
+
 const std::vector<RowReach>& reachesFor(float radius)
 {
     for (const DiscRows& rows : discRowsCache)
@@ -303,13 +321,11 @@ void fillCircle(float cx, float cy, float radius, Colour colour)
     const std::int64_t lastColumn = f.width - 1;
     // Each run ends at the circle's edge: the middle row spans
     // trunc(cx - r)..trunc(cx + r), row dy spans trunc(cx -+ sqrt(r^2 - dy^2)).
-    auto fillRun = [&](std::int64_t row, std::int64_t from, std::int64_t to) {
+    auto fillRow = [&](std::int64_t row, std::int64_t from, std::int64_t to) {
         from = std::max<std::int64_t>(from, 0);
         to = std::min(to, lastColumn);
-        if (from <= to) {
-            Colour* line = f.screen.data() + row * f.width;
-            std::fill(line + from, line + to + 1, colour);
-        }
+        if (from <= to)
+            fillRun(f.screen.data() + row * f.width + from, static_cast<std::size_t>(to - from + 1), colour);
     };
     if (r <= maxCachedRadius) {
         const std::vector<RowReach>& reaches = reachesFor(radius);
@@ -318,13 +334,13 @@ void fillCircle(float cx, float cy, float radius, Colour colour)
             std::int64_t to = centreX + reach.right;
             if (to == -1 && !reach.whole)
                 to = 0; // trunc(c + w) of a value in (-1, 0) is 0
-            fillRun(row, centreX - reach.left, to);
+            fillRow(row, centreX - reach.left, to);
         }
     } else {
         const auto centre = static_cast<double>(centreX);
         for (std::int64_t row = firstRow; row <= lastRow; ++row) {
             const double w = halfWidth(r, row - centreY);
-            fillRun(row, clampedTrunc(centre - w, 0, lastColumn), clampedTrunc(centre + w, 0, lastColumn));
+            fillRow(row, clampedTrunc(centre - w, 0, lastColumn), clampedTrunc(centre + w, 0, lastColumn));
         }
     }
     f.markRows(static_cast<int>(firstRow), static_cast<int>(lastRow));

@@ -130,6 +130,8 @@ TEST_F(Facility, DiscRowsAndRuns)
             const auto [l, r] = run(y, red);
             EXPECT_EQ(l, static_cast<int>(std::trunc(centreX - half))) << "row " << y << " r " << c.r;
             EXPECT_EQ(r, static_cast<int>(std::trunc(centreX + half))) << "row " << y << " r " << c.r;
+            for (int x = l; x <= r; ++x)
+                ASSERT_EQ(at(x, y), red) << "a hole at (" << x << ", " << y << ") r " << c.r;
         }
     }
 }
