@@ -47,14 +47,14 @@ struct PictureKind {
 std::vector<PictureKind> makeKinds()
 {
     std::vector<PictureKind> kinds;
-    bmp::BmpSpec spec;
-    spec.width = pictureWidth;
-    spec.height = pictureHeight;
+    bmp::BmpLayout layout;
+    layout.width = pictureWidth;
+    layout.height = pictureHeight;
 
-    spec.bitsPerPixel = 24;
-    kinds.push_back({"rgb24", bmp::makeBmp(spec, rgbAt)});
+    layout.bitsPerPixel = 24;
+    kinds.push_back({"rgb24", bmp::makeBmp(layout, rgbAt)});
 
-    bmp::BmpSpec pal8 = spec;
+    bmp::BmpLayout pal8 = layout;
     pal8.bitsPerPixel = 8;
     for (std::uint32_t i = 0; i < 256; ++i)
         pal8.palette.push_back((i * 0x010203u) & 0xFFFFFFu);
@@ -64,13 +64,13 @@ std::vector<PictureKind> makeKinds()
 
     // 32 bits with bit fields, as Windows writes them: a 40-byte header
     // followed by the red, green and blue masks.
-    bmp::BmpSpec rgb32 = spec;
+    bmp::BmpLayout rgb32 = layout;
     rgb32.bitsPerPixel = 32;
     rgb32.compression = 3;
     rgb32.masks = {0x00FF0000u, 0x0000FF00u, 0x000000FFu};
     kinds.push_back({"rgb32bf", bmp::makeBmp(rgb32, rgbAt)});
 
-    bmp::BmpSpec rgb16 = spec;
+    bmp::BmpLayout rgb16 = layout;
     rgb16.bitsPerPixel = 16;
     kinds.push_back({"rgb16", bmp::makeBmp(rgb16, [](std::int64_t x, std::int64_t y) {
                          const std::uint32_t c = rgbAt(x, y);

@@ -26,63 +26,63 @@ std::vector<std::uint32_t> greys(std::uint32_t count)
 
 struct Seed {
     const char* name;
-    bmp::BmpSpec spec;
+    bmp::BmpLayout layout;
 };
 
 std::vector<Seed> seeds()
 {
     std::vector<Seed> all;
     auto add = [&all](const char* name, auto&& change) {
-        bmp::BmpSpec spec;
-        spec.width = 5;
-        spec.height = 3;
-        change(spec);
-        all.push_back({name, spec});
+        bmp::BmpLayout layout;
+        layout.width = 5;
+        layout.height = 3;
+        change(layout);
+        all.push_back({name, layout});
     };
-    add("pal1", [](bmp::BmpSpec& s) { s.bitsPerPixel = 1; s.palette = greys(2); });
-    add("pal1-core", [](bmp::BmpSpec& s) { s.headerSize = 12; s.bitsPerPixel = 1; s.palette = greys(2); });
-    add("pal4", [](bmp::BmpSpec& s) { s.bitsPerPixel = 4; s.palette = greys(16); });
-    add("pal4-short-palette", [](bmp::BmpSpec& s) { s.bitsPerPixel = 4; s.palette = greys(3); });
-    add("pal8", [](bmp::BmpSpec& s) { s.bitsPerPixel = 8; s.palette = greys(256); });
-    add("pal8-core", [](bmp::BmpSpec& s) { s.headerSize = 12; s.bitsPerPixel = 8; s.palette = greys(7); });
-    add("pal8-top-down", [](bmp::BmpSpec& s) { s.bitsPerPixel = 8; s.palette = greys(9); s.height = -3; });
-    add("rgb16-555", [](bmp::BmpSpec& s) { s.bitsPerPixel = 16; });
-    add("rgb16-565-fields", [](bmp::BmpSpec& s) {
+    add("pal1", [](bmp::BmpLayout& s) { s.bitsPerPixel = 1; s.palette = greys(2); });
+    add("pal1-core", [](bmp::BmpLayout& s) { s.headerSize = 12; s.bitsPerPixel = 1; s.palette = greys(2); });
+    add("pal4", [](bmp::BmpLayout& s) { s.bitsPerPixel = 4; s.palette = greys(16); });
+    add("pal4-short-palette", [](bmp::BmpLayout& s) { s.bitsPerPixel = 4; s.palette = greys(3); });
+    add("pal8", [](bmp::BmpLayout& s) { s.bitsPerPixel = 8; s.palette = greys(256); });
+    add("pal8-core", [](bmp::BmpLayout& s) { s.headerSize = 12; s.bitsPerPixel = 8; s.palette = greys(7); });
+    add("pal8-top-down", [](bmp::BmpLayout& s) { s.bitsPerPixel = 8; s.palette = greys(9); s.height = -3; });
+    add("rgb16-555", [](bmp::BmpLayout& s) { s.bitsPerPixel = 16; });
+    add("rgb16-565-fields", [](bmp::BmpLayout& s) {
         s.bitsPerPixel = 16;
         s.compression = 3;
         s.masks = {0xF800, 0x07E0, 0x001F};
     });
-    add("rgb24", [](bmp::BmpSpec&) {});
-    add("rgb24-core", [](bmp::BmpSpec& s) { s.headerSize = 12; });
-    add("rgb24-header16", [](bmp::BmpSpec& s) { s.headerSize = 16; });
-    add("rgb24-header64", [](bmp::BmpSpec& s) { s.headerSize = 64; });
-    add("rgb24-top-down", [](bmp::BmpSpec& s) { s.height = -3; });
-    add("rgb24-fields", [](bmp::BmpSpec& s) {
+    add("rgb24", [](bmp::BmpLayout&) {});
+    add("rgb24-core", [](bmp::BmpLayout& s) { s.headerSize = 12; });
+    add("rgb24-header16", [](bmp::BmpLayout& s) { s.headerSize = 16; });
+    add("rgb24-header64", [](bmp::BmpLayout& s) { s.headerSize = 64; });
+    add("rgb24-top-down", [](bmp::BmpLayout& s) { s.height = -3; });
+    add("rgb24-fields", [](bmp::BmpLayout& s) {
         s.bitsPerPixel = 24;
         s.compression = 3;
         s.masks = {0x0000FF, 0x00FF00, 0xFF0000};
     });
-    add("rgb24-cut-short", [](bmp::BmpSpec& s) { s.rowsInFile = 2; });
-    add("rgb32", [](bmp::BmpSpec& s) { s.bitsPerPixel = 32; });
-    add("rgb32-fields", [](bmp::BmpSpec& s) {
+    add("rgb24-cut-short", [](bmp::BmpLayout& s) { s.rowsInFile = 2; });
+    add("rgb32", [](bmp::BmpLayout& s) { s.bitsPerPixel = 32; });
+    add("rgb32-fields", [](bmp::BmpLayout& s) {
         s.bitsPerPixel = 32;
         s.compression = 3;
         s.masks = {0x00FF0000, 0x0000FF00, 0x000000FF};
     });
-    add("rgb32-fields-header56", [](bmp::BmpSpec& s) {
+    add("rgb32-fields-header56", [](bmp::BmpLayout& s) {
         s.headerSize = 56;
         s.bitsPerPixel = 32;
         s.compression = 3;
         s.masks = {0xFF000000, 0x00FF0000, 0x0000FF00};
     });
-    add("argb32-header108", [](bmp::BmpSpec& s) {
+    add("argb32-header108", [](bmp::BmpLayout& s) {
         s.headerSize = 108;
         s.bitsPerPixel = 32;
         s.compression = 3;
         s.masks = {0x00FF0000, 0x0000FF00, 0x000000FF};
         s.alphaMask = 0xFF000000;
     });
-    add("argb32-header124-top-down", [](bmp::BmpSpec& s) {
+    add("argb32-header124-top-down", [](bmp::BmpLayout& s) {
         s.headerSize = 124;
         s.bitsPerPixel = 32;
         s.compression = 3;
@@ -90,13 +90,13 @@ std::vector<Seed> seeds()
         s.alphaMask = 0xC0000000;
         s.height = -3;
     });
-    add("pal1-wider-than-image", [](bmp::BmpSpec& s) {
+    add("pal1-wider-than-image", [](bmp::BmpLayout& s) {
         s.bitsPerPixel = 1;
         s.palette = greys(2);
         s.width = 721;
         s.height = 2;
     });
-    add("pal1-taller-than-image", [](bmp::BmpSpec& s) {
+    add("pal1-taller-than-image", [](bmp::BmpLayout& s) {
         s.bitsPerPixel = 1;
         s.palette = greys(2);
         s.width = 1;
@@ -117,12 +117,12 @@ int main(int argc, char** argv)
     for (const orvanel::Seed& seed : orvanel::seeds()) {
         const std::string path = std::string(argv[1]) + "/" + seed.name + ".bmp";
         // Palette pictures index only the entries their palette holds.
-        const std::size_t entries = seed.spec.palette.size();
+        const std::size_t entries = seed.layout.palette.size();
         const auto pixel = [entries](std::int64_t x, std::int64_t y) {
             const std::uint32_t colour = orvanel::colourAt(x, y);
             return entries > 0 ? colour % static_cast<std::uint32_t>(entries) : colour;
         };
-        if (!orvanel::bmp::writeFile(path, orvanel::bmp::makeBmp(seed.spec, pixel))) {
+        if (!orvanel::bmp::writeFile(path, orvanel::bmp::makeBmp(seed.layout, pixel))) {
             std::fprintf(stderr, "orvanel-fuzz-seeds: cannot write %s\n", path.c_str());
             return 1;
         }

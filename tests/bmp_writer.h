@@ -16,7 +16,7 @@ namespace orvanel::bmp {
 
 // Everything that goes into the headers. The defaults make a valid 1 x 1,
 // 24-bit file with a 40-byte info header.
-struct BmpSpec {
+struct BmpLayout {
     std::uint32_t headerSize = 40; // the info header size S; 12 writes the core header
     std::optional<std::uint32_t> headerSizeField{}; // what the S field says, when it should lie
     std::int32_t width = 1;        // the core header keeps the low 16 bits
@@ -54,38 +54,38 @@ inline void putLe32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint3
 }
 
 // Bytes of one picture row, unpadded.
-inline std::uint64_t rowBytes(const BmpSpec& spec)
+inline std::uint64_t rowBytes(const BmpLayout& layout)
 {
-    const auto width = static_cast<std::uint64_t>(spec.headerSize == 12 ? static_cast<std::uint16_t>(spec.width)
-                                                                         : static_cast<std::uint32_t>(spec.width));
-    return (width * spec.bitsPerPixel + 7) / 8;
+    const auto width = static_cast<std::uint64_t>(layout.headerSize == 12 ? static_cast<std::uint16_t>(layout.width)
+                                                                         : static_cast<std::uint32_t>(layout.width));
+    return (width * layout.bitsPerPixel + 7) / 8;
 }
 
 // Bytes from one row's start to the next: padded to 4.
-inline std::uint64_t rowStride(const BmpSpec& spec)
+inline std::uint64_t rowStride(const BmpLayout& layout)
 {
-    return (rowBytes(spec) + 3) / 4 * 4;
+    return (rowBytes(layout) + 3) / 4 * 4;
 }
 
-inline std::uint64_t rowCount(const BmpSpec& spec)
+inline std::uint64_t rowCount(const BmpLayout& layout)
 {
-    if (spec.headerSize == 12)
-        return static_cast<std::uint16_t>(spec.height);
-    const std::int64_t h = spec.height;
+    if (layout.headerSize == 12)
+        return static_cast<std::uint16_t>(layout.height);
+    const std::int64_t h = layout.height;
     return static_cast<std::uint64_t>(h < 0 ? -h : h);
 }
 
-inline bool masksFollowHeader(const BmpSpec& spec)
+inline bool masksFollowHeader(const BmpLayout& layout)
 {
-    return spec.masksAfterHeader.value_or(spec.compression == 3 && spec.headerSize <= 107);
+    return layout.masksAfterHeader.value_or(layout.compression == 3 && layout.headerSize <= 107);
 }
 
-// Where the pixel rows start when the spec leaves it open: after the
+// Where the pixel rows start when the layout does not fix it: after the
 // headers, the separate masks and the palette.
-inline std::uint64_t naturalPixelOffset(const BmpSpec& spec)
+inline std::uint64_t naturalPixelOffset(const BmpLayout& layout)
 {
-    const std::uint64_t entry = spec.threeBytePalette.value_or(spec.headerSize == 12) ? 3 : 4;
-    return 14 + std::uint64_t{spec.headerSize} + (masksFollowHeader(spec) ? 12 : 0) + entry * spec.palette.size();
+    const std::uint64_t entry = layout.threeBytePalette.value_or(layout.headerSize == 12) ? 3 : 4;
+    return 14 + std::uint64_t{layout.headerSize} + (masksFollowHeader(layout) ? 12 : 0) + entry * layout.palette.size();
 }
 
 inline void putPixel(std::vector<std::uint8_t>& row, std::int64_t x, unsigned bits, std::uint32_t value)
@@ -110,13 +110,13 @@ inline void putPixel(std::vector<std::uint8_t>& row, std::int64_t x, unsigned bi
 
 // The whole file. Rows are written bottom row first for a positive height
 // and top row first for a negative one, as the header says.
-inline std::vector<std::uint8_t> makeBmp(const BmpSpec& spec, const PixelSource& pixel)
+inline std::vector<std::uint8_t> makeBmp(const BmpLayout& layout, const PixelSource& pixel)
 {
-    std::vector<std::uint8_t> out(14 + std::size_t{spec.headerSize}, 0);
+    std::vector<std::uint8_t> out(14 + std::size_t{layout.headerSize}, 0);
     out[0] = 'B';
     out[1] = 'M';
-    const std::uint32_t s = spec.headerSize;
-    putLe32(out, 14, spec.headerSizeField.value_or(s));
+    const std::uint32_t s = layout.headerSize;
+    putLe32(out, 14, layout.headerSizeField.value_or(s));
     auto field16 = [&](std::uint32_t at, std::uint32_t value) {
         if (at + 2 <= 14 + s)
             putLe16(out, at, value);
@@ -125,58 +125,58 @@ inline std::vector<std::uint8_t> makeBmp(const BmpSpec& spec, const PixelSource&
         if (at + 4 <= 14 + s)
             putLe32(out, at, value);
     };
-    const std::uint64_t stride = rowStride(spec);
-    const std::uint64_t rows = rowCount(spec);
+    const std::uint64_t stride = rowStride(layout);
+    const std::uint64_t rows = rowCount(layout);
     if (s == 12) {
-        field16(18, static_cast<std::uint32_t>(spec.width));
-        field16(20, static_cast<std::uint32_t>(spec.height));
-        field16(22, spec.planes);
-        field16(24, spec.bitsPerPixel);
+        field16(18, static_cast<std::uint32_t>(layout.width));
+        field16(20, static_cast<std::uint32_t>(layout.height));
+        field16(22, layout.planes);
+        field16(24, layout.bitsPerPixel);
     } else {
-        field32(18, static_cast<std::uint32_t>(spec.width));
-        field32(22, static_cast<std::uint32_t>(spec.height));
-        field16(26, spec.planes);
-        field16(28, spec.bitsPerPixel);
-        field32(30, spec.compression);
+        field32(18, static_cast<std::uint32_t>(layout.width));
+        field32(22, static_cast<std::uint32_t>(layout.height));
+        field16(26, layout.planes);
+        field16(28, layout.bitsPerPixel);
+        field32(30, layout.compression);
         field32(34, static_cast<std::uint32_t>(std::min<std::uint64_t>(stride * rows, 0xFFFFFFFFu)));
-        field32(46, static_cast<std::uint32_t>(spec.palette.size()));
-        field32(54, spec.masks[0]);
-        field32(58, spec.masks[1]);
-        field32(62, spec.masks[2]);
-        field32(66, spec.alphaMask);
+        field32(46, static_cast<std::uint32_t>(layout.palette.size()));
+        field32(54, layout.masks[0]);
+        field32(58, layout.masks[1]);
+        field32(62, layout.masks[2]);
+        field32(66, layout.alphaMask);
         // The colour space of the 108- and 124-byte headers: "sRGB".
         field32(70, 0x73524742);
     }
-    if (masksFollowHeader(spec))
-        for (const std::uint32_t m : spec.masks)
+    if (masksFollowHeader(layout))
+        for (const std::uint32_t m : layout.masks)
             putLe32(out, out.size(), m);
-    const bool three = spec.threeBytePalette.value_or(s == 12);
-    for (const std::uint32_t entry : spec.palette) {
+    const bool three = layout.threeBytePalette.value_or(s == 12);
+    for (const std::uint32_t entry : layout.palette) {
         out.push_back(static_cast<std::uint8_t>(entry));
         out.push_back(static_cast<std::uint8_t>(entry >> 8));
         out.push_back(static_cast<std::uint8_t>(entry >> 16));
         if (!three)
             out.push_back(0);
     }
-    const std::uint64_t offset = spec.pixelOffset.value_or(static_cast<std::uint32_t>(out.size()));
+    const std::uint64_t offset = layout.pixelOffset.value_or(static_cast<std::uint32_t>(out.size()));
     putLe32(out, 10, static_cast<std::uint32_t>(offset));
     if (offset > out.size())
         out.resize(offset, 0);
 
-    const bool topDown = s != 12 && spec.height < 0;
-    const std::uint64_t written = std::min(rows, spec.rowsInFile.value_or(rows));
-    const std::int64_t width = static_cast<std::int64_t>(s == 12 ? static_cast<std::uint16_t>(spec.width) : spec.width);
+    const bool topDown = s != 12 && layout.height < 0;
+    const std::uint64_t written = std::min(rows, layout.rowsInFile.value_or(rows));
+    const std::int64_t width = static_cast<std::int64_t>(s == 12 ? static_cast<std::uint16_t>(layout.width) : layout.width);
     std::vector<std::uint8_t> row(written > 0 ? stride : 0, 0);
     for (std::uint64_t i = 0; i < written; ++i) {
         const auto y = static_cast<std::int64_t>(topDown ? i : rows - 1 - i);
         std::fill(row.begin(), row.end(), 0);
         for (std::int64_t x = 0; x < width; ++x)
-            putPixel(row, x, spec.bitsPerPixel, pixel(x, y));
+            putPixel(row, x, layout.bitsPerPixel, pixel(x, y));
         const bool last = i + 1 == written;
-        const std::uint64_t keep = last && !spec.padLastRow ? rowBytes(spec) : stride;
+        const std::uint64_t keep = last && !layout.padLastRow ? rowBytes(layout) : stride;
         out.insert(out.end(), row.begin(), row.begin() + static_cast<std::ptrdiff_t>(keep));
     }
-    putLe32(out, 2, spec.fileSizeField.value_or(static_cast<std::uint32_t>(out.size())));
+    putLe32(out, 2, layout.fileSizeField.value_or(static_cast<std::uint32_t>(out.size())));
     return out;
 }
 

@@ -22,7 +22,7 @@
 namespace orvanel {
 namespace {
 
-using bmp::BmpSpec;
+using bmp::BmpLayout;
 using bmp::makeBmp;
 using platform::Colour;
 using Bytes = std::vector<std::uint8_t>;
@@ -115,7 +115,7 @@ TEST(PictureResult, CodesAreZeroTwoAndThree)
 
 struct GoodCase {
     const char* name;
-    BmpSpec spec;
+    BmpLayout layout;
     bmp::PixelSource pixel;
     Expected want; // at picture (x, y)
     std::function<void(Bytes&)> patch = nullptr;
@@ -141,10 +141,10 @@ std::size_t pick(std::int64_t v)
     return static_cast<std::size_t>(v % 5);
 }
 
-BmpSpec withPalette(BmpSpec spec, const std::vector<std::uint32_t>& palette)
+BmpLayout withPalette(BmpLayout layout, const std::vector<std::uint32_t>& palette)
 {
-    spec.palette = palette;
-    return spec;
+    layout.palette = palette;
+    return layout;
 }
 
 std::vector<GoodCase> goodCases()
@@ -340,15 +340,15 @@ class GoodFile : public PictureTest, public ::testing::WithParamInterface<GoodCa
 TEST_P(GoodFile, LoadsEveryPixel)
 {
     const GoodCase& c = GetParam();
-    Bytes file = makeBmp(c.spec, c.pixel);
+    Bytes file = makeBmp(c.layout, c.pixel);
     if (c.patch)
         c.patch(file);
     const PictureLoad result = load(file);
     EXPECT_EQ(result.status, PictureStatus::loaded) << result.cause;
     EXPECT_EQ(result.cause, "");
-    EXPECT_EQ(result.width, c.spec.headerSize == 12 ? static_cast<std::uint16_t>(c.spec.width) : c.spec.width);
-    EXPECT_EQ(result.height, static_cast<std::int64_t>(bmp::rowCount(c.spec)));
-    EXPECT_EQ(result.bitsPerPixel, c.spec.bitsPerPixel);
+    EXPECT_EQ(result.width, c.layout.headerSize == 12 ? static_cast<std::uint16_t>(c.layout.width) : c.layout.width);
+    EXPECT_EQ(result.height, static_cast<std::int64_t>(bmp::rowCount(c.layout)));
+    EXPECT_EQ(result.bitsPerPixel, c.layout.bitsPerPixel);
     EXPECT_EQ(result.rowsPlaced, result.height);
     EXPECT_TRUE(imageIs(*image, static_cast<int>(result.width), static_cast<int>(result.height), c.want));
     EXPECT_EQ(platform::facility().lockDepth, 0);
@@ -361,7 +361,7 @@ TEST_F(PictureTest, TopDownAndBottomUpGiveTheSameImage)
 {
     const struct {
         const char* name;
-        BmpSpec spec;
+        BmpLayout layout;
     } kinds[] = {
         {"24 bits", {.width = 11, .height = 6}},
         {"8 bits", {.width = 11, .height = 6, .bitsPerPixel = 8, .palette = rampPalette(256)}},
@@ -371,11 +371,11 @@ TEST_F(PictureTest, TopDownAndBottomUpGiveTheSameImage)
     for (const auto& kind : kinds) {
         SCOPED_TRACE(kind.name);
         const auto pixel = [&](std::int64_t x, std::int64_t y) {
-            return kind.spec.bitsPerPixel == 8 ? static_cast<std::uint32_t>(x * 17 + y) % 256 : argbAt(x, y);
+            return kind.layout.bitsPerPixel == 8 ? static_cast<std::uint32_t>(x * 17 + y) % 256 : argbAt(x, y);
         };
-        BmpSpec topDown = kind.spec;
-        topDown.height = -kind.spec.height;
-        ASSERT_EQ(load(makeBmp(kind.spec, pixel)).status, PictureStatus::loaded);
+        BmpLayout topDown = kind.layout;
+        topDown.height = -kind.layout.height;
+        ASSERT_EQ(load(makeBmp(kind.layout, pixel)).status, PictureStatus::loaded);
         const std::vector<Colour> bottomUpPixels = image->pixels;
         image->pixels.assign(image->pixels.size(), magenta);
         const PictureLoad result = load(makeBmp(topDown, pixel));
@@ -506,7 +506,7 @@ std::function<Bytes()> with32(std::size_t at, std::uint32_t value)
     };
 }
 
-std::function<Bytes()> spec(BmpSpec s)
+std::function<Bytes()> layout(BmpLayout s)
 {
     return [=] { return makeBmp(s, rgbAt); };
 }
@@ -526,8 +526,8 @@ constexpr std::int32_t maxInt = std::numeric_limits<std::int32_t>::max();
 
 std::vector<BadCase> badCases()
 {
-    const auto core = spec({.headerSize = 12, .width = 4, .height = 3});
-    const auto palette8 = spec({.width = 4, .height = 3, .bitsPerPixel = 8, .palette = rampPalette(256)});
+    const auto core = layout({.headerSize = 12, .width = 4, .height = 3});
+    const auto palette8 = layout({.width = 4, .height = 3, .bitsPerPixel = 8, .palette = rampPalette(256)});
     return {
         {"empty", [] { return Bytes{}; }, notAPicture, "empty"},
         {"firstByteNotB", with16(0, 'X' | 'M' << 8), notAPicture, "\"B\""},
@@ -553,11 +553,11 @@ std::vector<BadCase> badCases()
         {"compressionHuge", with32(30, 0xFFFFFFFF), notAPicture, "unknown compression"},
         {"compression1", with32(30, 1), notAPicture, "run-length"},
         {"compression2", with32(30, 2), notAPicture, "run-length"},
-        {"topDownRunLength", spec({.width = 4, .height = -3, .compression = 1}), notAPicture, "top-down"},
+        {"topDownRunLength", layout({.width = 4, .height = -3, .compression = 1}), notAPicture, "top-down"},
         {"bits33", with16(28, 33), notAPicture, "more than 32"},
         {"bits64", with16(28, 64), notAPicture, "more than 32"},
         {"bits0", with16(28, 0), notAPicture, "not read"},
-        {"bits2", spec({.width = 4, .height = 3, .bitsPerPixel = 2, .palette = rampPalette(4)}), notAPicture, "not read"},
+        {"bits2", layout({.width = 4, .height = 3, .bitsPerPixel = 2, .palette = rampPalette(4)}), notAPicture, "not read"},
         {"bits15", with16(28, 15), notAPicture, "not read"},
         {"pixelOffset0", with32(10, 0), notAPicture, "offset is 0"},
         {"endsInsidePalette", cut(palette8, 54 + 100), endsTooEarly, "palette"},
@@ -580,7 +580,7 @@ std::vector<BadCase> badCases()
              return f;
          },
          endsTooEarly, "0 of its 3"},
-        {"endsInsideMasks", cut(spec({.width = 4, .height = 3, .bitsPerPixel = 32, .compression = 3,
+        {"endsInsideMasks", cut(layout({.width = 4, .height = 3, .bitsPerPixel = 32, .compression = 3,
                                       .masks = {0xFF0000, 0xFF00, 0xFF}}),
                                 54 + 6),
          endsTooEarly, "masks"},
@@ -588,12 +588,12 @@ std::vector<BadCase> badCases()
          endsTooEarly, "0 of its 3"},
         {"offsetHighest", with32(10, 0xFFFFFFFF), endsTooEarly, "0 of its 3"},
         {"endsInsideFirstRow", cut(small24, 54 + 11), endsTooEarly, "0 of its 3"},
-        {"hugeWidth24", spec({.width = maxInt, .height = 2, .rowsInFile = 0}), endsTooEarly, "0 of its 2"},
-        {"hugeWidth32", spec({.width = maxInt, .height = -2, .bitsPerPixel = 32, .rowsInFile = 0}), endsTooEarly,
+        {"hugeWidth24", layout({.width = maxInt, .height = 2, .rowsInFile = 0}), endsTooEarly, "0 of its 2"},
+        {"hugeWidth32", layout({.width = maxInt, .height = -2, .bitsPerPixel = 32, .rowsInFile = 0}), endsTooEarly,
          "0 of its 2"},
-        {"hugeHeightBottomUp", spec({.width = 4, .height = maxInt, .rowsInFile = 10}), endsTooEarly,
+        {"hugeHeightBottomUp", layout({.width = 4, .height = maxInt, .rowsInFile = 10}), endsTooEarly,
          "10 of its 2147483647"},
-        {"hugeBothCore", spec({.headerSize = 12, .width = 0xFFFF, .height = 0xFFFF, .rowsInFile = 0}), endsTooEarly,
+        {"hugeBothCore", layout({.headerSize = 12, .width = 0xFFFF, .height = 0xFFFF, .rowsInFile = 0}), endsTooEarly,
          "0 of its 65535"},
     };
 }
@@ -623,7 +623,7 @@ INSTANTIATE_TEST_SUITE_P(Table, BadFile, ::testing::ValuesIn(badCases()),
 
 struct TruncatedCase {
     const char* name;
-    BmpSpec spec;
+    BmpLayout layout;
     std::size_t keepBytes; // of the file
     int columns;           // the overlap the image should show...
     int firstRow;          // ...from this image row...
@@ -659,13 +659,13 @@ class TruncatedFile : public PictureTest, public ::testing::WithParamInterface<T
 TEST_P(TruncatedFile, KeepsTheCompleteRows)
 {
     const TruncatedCase& c = GetParam();
-    Bytes file = makeBmp(c.spec, rgbAt);
+    Bytes file = makeBmp(c.layout, rgbAt);
     ASSERT_GE(file.size(), c.keepBytes);
     file.resize(c.keepBytes);
     const PictureLoad result = load(file);
     EXPECT_EQ(result.status, PictureStatus::endsTooEarly) << result.cause;
     EXPECT_EQ(resultCode(result.status), 3);
-    EXPECT_EQ(result.height, static_cast<std::int64_t>(bmp::rowCount(c.spec)));
+    EXPECT_EQ(result.height, static_cast<std::int64_t>(bmp::rowCount(c.layout)));
     EXPECT_EQ(result.rowsPlaced, c.rowsPlaced);
     EXPECT_TRUE(imageIs(*image, c.columns, c.endRow, [&](int x, int y) {
         return y >= c.firstRow ? opaqueBlack | rgbAt(x, y) : magenta;
@@ -775,8 +775,8 @@ void writeWithHole(const std::string& name, Bytes file, std::uint64_t rowsStart,
 TEST_F(PictureFileTest, FilesPast64MiBAreReadPieceByPiece)
 {
     constexpr std::uint64_t hole = std::uint64_t{70} << 20;
-    const BmpSpec spec{.width = 800, .height = 500};
-    const Bytes file = makeBmp(spec, rgbAt);
+    const BmpLayout layout{.width = 800, .height = 500};
+    const Bytes file = makeBmp(layout, rgbAt);
     const std::string name = path("huge.bmp");
     writeWithHole(name, file, 54, hole);
 
