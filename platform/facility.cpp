@@ -435,6 +435,19 @@ void feedInput(const std::function<void(MouseTracker&, KeyQueue&)>& feed)
     feed(f.mouse, f.keys);
 }
 
+void setPointer(int x, int y, int buttons)
+{
+    feedInput([=](MouseTracker& mouse, KeyQueue&) {
+        mouse.focusChanged(true);
+        if (buttons < 0) {
+            mouse.pointerLeft();
+            return;
+        }
+        mouse.pointerMoved(x, y);
+        mouse.setButtons(buttons);
+    });
+}
+
 void setSleepHook(std::function<void(int)> hook)
 {
     sleepHook = std::move(hook);

@@ -16,6 +16,10 @@ void resetFacility();
 // window thread does when it services events.
 void feedInput(const std::function<void(MouseTracker&, KeyQueue&)>& feed);
 
+// Makes the next mouse reads give (x, y) and buttons with the window active,
+// or, with buttons below 0, the -1 of a pointer outside the window.
+void setPointer(int x, int y, int buttons);
+
 // Replaces the real sleep (an empty function restores it). A replay uses it
 // to mark the end of each frame.
 void setSleepHook(std::function<void(int milliseconds)> hook);

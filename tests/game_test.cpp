@@ -29,19 +29,6 @@ struct Pointer {
     int buttons = -1; // -1: outside the window
 };
 
-void feedPointer(Pointer p)
-{
-    platform::testing::feedInput([p](platform::MouseTracker& mouse, platform::KeyQueue&) {
-        mouse.focusChanged(true);
-        if (p.buttons < 0) {
-            mouse.pointerLeft();
-            return;
-        }
-        mouse.pointerMoved(p.x, p.y);
-        mouse.setButtons(p.buttons);
-    });
-}
-
 // A game on the windowless facility with a plain scene and a white mask.
 class Game : public ::testing::Test {
 protected:
@@ -63,7 +50,7 @@ protected:
     // One frame: the mouse read sees p, then the logic and the drawing run.
     void frame(Pointer p)
     {
-        feedPointer(p);
+        platform::testing::setPointer(p.x, p.y, p.buttons);
         orvanel::stepShots(*state);
         orvanel::drawScene(*state);
     }

@@ -6,7 +6,7 @@ of clicks, pointer moves and key presses through xdotool, while the window
 thread services them and the game thread reads them. Then Escape. Passes when
 the game ends with status 0 and ThreadSanitizer reported nothing.
 
-usage: burst.py [--game PATH] [--clicks N] [--keys N]"""
+usage: burst.py [--game PATH --pictures-tool PATH] [--clicks N] [--keys N]"""
 
 import argparse
 import os
@@ -17,7 +17,8 @@ import time
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 PICTURES = os.path.join(ROOT, "pictures")
 BUILD = os.path.join(ROOT, "build-bench-tsan")
-sys.path.insert(0, os.path.join(ROOT, "tests", "game_window"))
+sys.path.insert(0, os.path.join(ROOT, "tests", "py"))
+from pictures import hit_points  # noqa: E402
 from xsession import XSession  # noqa: E402
 # Keys that are read and ignored: letters, digits, named keys, arrows.
 # Held clicks made on a target after the burst.
@@ -26,11 +27,9 @@ KEYS = ["a", "z", "5", "space", "Return", "BackSpace", "Tab", "Left", "Right", "
         "Delete"]
 
 
-def target_point():
-    """A black point of the bundled mask, found by the soak's mask reader."""
-    sys.path.insert(0, os.path.join(ROOT, "tests", "soak"))
-    import soak
-    black = sorted(soak.read_mask(os.path.join(PICTURES, "mask.bmp")))
+def target_point(tool):
+    """A black point of the bundled mask."""
+    black = sorted(hit_points(tool, os.path.join(PICTURES, "mask.bmp")))
     if not black:
         sys.exit("burst: the mask has no black point")
     return black[len(black) // 2]
@@ -40,17 +39,22 @@ def build():
     subprocess.run(["cmake", "-S", ROOT, "-B", BUILD, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
                     "-DORVANEL_SANITIZE=thread", "-DORVANEL_TESTS=OFF", "-DORVANEL_WINDOW=ON"],
                    check=True, stdout=subprocess.DEVNULL)
-    subprocess.run(["ninja", "-C", BUILD, "-j2", "orvanel"], check=True, stdout=subprocess.DEVNULL)
-    return os.path.join(BUILD, "game", "orvanel")
+    subprocess.run(["ninja", "-C", BUILD, "-j2", "orvanel", "orvanel-pictures"], check=True,
+                   stdout=subprocess.DEVNULL)
+    return os.path.join(BUILD, "game", "orvanel"), os.path.join(BUILD, "tools", "orvanel-pictures")
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--game", help="a game built with -DORVANEL_SANITIZE=thread (default: build one)")
+    parser.add_argument("--pictures-tool", help="the orvanel-pictures executable (default: build one)")
     parser.add_argument("--clicks", type=int, default=300)
     parser.add_argument("--keys", type=int, default=300)
     args = parser.parse_args()
-    game = os.path.abspath(args.game) if args.game else build()
+    if args.game and args.pictures_tool:
+        game, tool = os.path.abspath(args.game), os.path.abspath(args.pictures_tool)
+    else:
+        game, tool = build()
 
     problems = []
     with XSession() as x:
@@ -80,7 +84,7 @@ def main():
         burst = time.monotonic() - started
         # Then clicks held as a hand holds them, on a target, which the game
         # must still see and score after the burst.
-        target = target_point()
+        target = target_point(tool)
         subprocess.run(["xdotool", "mousemove", "--window", window, str(target[0]), str(target[1])] +
                        ["mousedown", "1", "sleep", "0.05", "mouseup", "1", "sleep", "0.05"] * AFTER_CLICKS, env=env)
         time.sleep(1.0)

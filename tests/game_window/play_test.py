@@ -7,15 +7,14 @@ polite close request is ignored and Escape ends it with status 0.
 usage: play_test.py GAME PICTURES_TOOL PICTURES_DIR"""
 
 import os
-import subprocess
 import sys
-import tempfile
 import time
 
-from xsession import XSession
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "py"))
+from pictures import ZONES, hit_points  # noqa: E402
+from xsession import XSession  # noqa: E402
 
-# Zone limits on x and each zone's label corner.
-ZONES = [(0, 260), (260, 390), (390, 500), (500, 720)]
+# Each zone's label corner.
 LABELS = [(190, 112), (386, 177), (474, 210), (600, 254)]
 # The label's glyph rows: O, W, !, ! (leftmost pixel the most significant bit).
 GLYPHS = [
@@ -26,37 +25,21 @@ GLYPHS = [
 ]
 
 
-def read_pam(path):
-    data = open(path, "rb").read()
-    end = data.index(b"ENDHDR\n") + len(b"ENDHDR\n")
-    header = dict(line.split(" ", 1) for line in data[:end].decode().splitlines()[1:-1])
-    width, height = int(header["WIDTH"]), int(header["HEIGHT"])
-    return width, height, data[end:]
-
-
 def mask_points(tool, pictures):
     """A point well inside a hit area for each zone, and one far from any."""
-    with tempfile.TemporaryDirectory() as folder:
-        pam = os.path.join(folder, "mask.pam")
-        subprocess.run([tool, "--dump", os.path.join(pictures, "mask.bmp"), pam], stdout=subprocess.DEVNULL,
-                       check=True)
-        width, height, pixels = read_pam(pam)
-
-    def black(x, y):
-        i = (y * width + x) * 4
-        return pixels[i:i + 4] == b"\x00\x00\x00\xff"
+    black = hit_points(tool, os.path.join(pictures, "mask.bmp"))
 
     def all_around(x, y, want, reach):
-        return all(0 <= x + dx < width and 0 <= y + dy < height and black(x + dx, y + dy) == want
+        return all(0 <= x + dx < 720 and 0 <= y + dy < 480 and ((x + dx, y + dy) in black) == want
                    for dx in range(-reach, reach + 1) for dy in range(-reach, reach + 1))
 
     hits = []
     for low, high in ZONES:
-        found = next(((x, y) for y in range(height) for x in range(low, high) if all_around(x, y, True, 2)), None)
+        found = next(((x, y) for y in range(480) for x in range(low, high) if all_around(x, y, True, 2)), None)
         if found is None:
             raise AssertionError(f"mask has no solid hit area in zone x {low}..{high - 1}")
         hits.append(found)
-    miss = next((x, y) for y in range(10, height, 7) for x in range(10, width, 7) if all_around(x, y, False, 12))
+    miss = next((x, y) for y in range(10, 480, 7) for x in range(10, 720, 7) if all_around(x, y, False, 12))
     return hits, miss
 
 

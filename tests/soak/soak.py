@@ -13,68 +13,22 @@ import argparse
 import os
 import random
 import shutil
-import struct
 import subprocess
 import sys
 import tempfile
 import time
 
-WIDTH, HEIGHT = 720, 480
-# Zone limits on a target's x, and the frames a shot takes to land.
-ZONES = [(0, 260), (260, 390), (390, 500), (500, 720)]
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "py"))
+from pictures import ZONES, hit_points  # noqa: E402
+
+HEIGHT = 480
+# The frames a shot takes to land.
 FLIGHT = 20
 # Released frames after the last click: enough for every shot to land.
 TAIL = 400
 # Largest resident growth allowed after the first thousand frames.
 GROWTH_LIMIT = 1 << 20
 BASELINE_FRAME = 1000
-
-
-def read_mask(path):
-    """The mask as a set of (x, y) that read back as opaque black, for the
-    uncompressed kinds a mask is stored in."""
-    data = open(path, "rb").read()
-    if data[:2] != b"BM":
-        raise ValueError(f"{path}: not a BMP")
-    offset, size = struct.unpack_from("<II", data, 10)
-    if size == 12:
-        width, height, _, bits = struct.unpack_from("<HHHH", data, 18)
-        compression, entry = 0, 3
-    else:
-        width, height, _, bits = struct.unpack_from("<iiHH", data, 18)
-        compression = struct.unpack_from("<I", data, 30)[0] if size >= 20 else 0
-        entry = 4
-    if compression != 0 or bits not in (1, 4, 8, 24, 32):
-        raise ValueError(f"{path}: {bits} bits with compression {compression} is not read here")
-    alpha_mask = struct.unpack_from("<I", data, 66)[0] if size > 107 else 0
-    top_down = height < 0
-    rows = abs(height)
-    palette = []
-    if bits <= 8:
-        count = min((offset - 14 - size) // entry, 1 << bits)
-        for i in range(count):
-            b, g, r = data[14 + size + i * entry:14 + size + i * entry + 3]
-            palette.append((r, g, b) == (0, 0, 0))
-    stride = (width * bits + 31) // 32 * 4
-    black = set()
-    for file_row in range(min(rows, (len(data) - offset) // stride)):
-        y = file_row if top_down else rows - 1 - file_row
-        if y >= HEIGHT:
-            continue
-        row = data[offset + file_row * stride:offset + (file_row + 1) * stride]
-        for x in range(min(width, WIDTH)):
-            if bits <= 8:
-                bit = x * bits
-                index = (row[bit // 8] >> (8 - bits - bit % 8)) & ((1 << bits) - 1)
-                hit = index < len(palette) and palette[index]
-            elif bits == 24:
-                hit = row[3 * x:3 * x + 3] == b"\0\0\0"
-            else:
-                value = struct.unpack_from("<I", row, 4 * x)[0]
-                hit = value & 0xFFFFFF == 0 and (alpha_mask == 0 or value & alpha_mask == alpha_mask)
-            if hit:
-                black.add((x, y))
-    return black
 
 
 def pick_points(black, per_zone, rng):
@@ -134,13 +88,14 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--replay", required=True, help="the orvanel-replay executable")
     parser.add_argument("--pictures", required=True, help="the folder with background.bmp and mask.bmp")
+    parser.add_argument("--pictures-tool", required=True, help="the orvanel-pictures executable")
     parser.add_argument("--frames", type=int, default=200_000)
     parser.add_argument("--seed", type=int, default=7)
     args = parser.parse_args()
     replay_path = os.path.abspath(args.replay)
 
     rng = random.Random(args.seed)
-    black = read_mask(os.path.join(args.pictures, "mask.bmp"))
+    black = hit_points(args.pictures_tool, os.path.join(args.pictures, "mask.bmp"))
     lines, clicks, hits = make_script(args.frames, pick_points(black, 12, rng), rng)
     want_title = f"Orvanel - {hits}" if hits else "Orvanel"
 

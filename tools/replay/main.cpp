@@ -47,15 +47,7 @@ void startFrame()
         platform::endProcess(0);
     ++cursor.frame;
     const orvanel::ScriptLine& line = currentLine();
-    platform::testing::feedInput([&line](platform::MouseTracker& mouse, platform::KeyQueue&) {
-        mouse.focusChanged(true);
-        if (line.buttons < 0) {
-            mouse.pointerLeft();
-            return;
-        }
-        mouse.pointerMoved(line.x, line.y);
-        mouse.setButtons(line.buttons);
-    });
+    platform::testing::setPointer(line.x, line.y, line.buttons);
 }
 
 // 2. In place of the sleep after drawing: report the frame, then queue the

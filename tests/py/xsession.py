@@ -22,6 +22,7 @@ class XSession:
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen, "-nolisten", "tcp"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
+        self.server = xvfb
         self.processes.append(xvfb)
         number = b""
         deadline = time.monotonic() + 10
