@@ -1,8 +1,8 @@
 // Loading a 720 x 480 picture: our reader against the two a C++ developer
 // would reach for instead, from memory and from a file in the page cache.
 #define SDL_MAIN_HANDLED
-#include <benchmark/benchmark.h>
 #include <SDL.h>
+#include <benchmark/benchmark.h>
 #include <stb_image.h>
 #include <unistd.h>
 
@@ -107,8 +107,7 @@ bool decodeOrvanel(const PictureKind& kind, bool fromFile, std::vector<platform:
 {
     // The image lives across iterations, as the game's lives across the load.
     static platform::Image image{pictureWidth, pictureHeight, std::vector<platform::Colour>(picturePixels, magenta)};
-    const PictureLoad load = fromFile ? loadPicture(filePath(kind), image)
-                                      : loadPictureFromMemory(kind.bytes, image);
+    const PictureLoad load = fromFile ? loadPicture(filePath(kind), image) : loadPictureFromMemory(kind.bytes, image);
     if (out != nullptr)
         *out = image.pixels;
     return load.status == PictureStatus::loaded;
@@ -122,8 +121,8 @@ bool decodeStb(const PictureKind& kind, bool fromFile, std::vector<platform::Col
     // Four channels, the nearest stb comes to a 32-bit pixel; its RGBA byte
     // order is left as it is, which only flatters it.
     stbi_uc* pixels = fromFile ? stbi_load(filePath(kind).c_str(), &width, &height, &channels, 4)
-                               : stbi_load_from_memory(kind.bytes.data(), static_cast<int>(kind.bytes.size()),
-                                                       &width, &height, &channels, 4);
+                               : stbi_load_from_memory(kind.bytes.data(), static_cast<int>(kind.bytes.size()), &width,
+                                                       &height, &channels, 4);
     if (pixels == nullptr)
         return false;
     const bool right = width == pictureWidth && height == pictureHeight;
@@ -142,10 +141,9 @@ bool decodeStb(const PictureKind& kind, bool fromFile, std::vector<platform::Col
 
 bool decodeSdl(const PictureKind& kind, bool fromFile, std::vector<platform::Colour>* out)
 {
-    SDL_Surface* loaded = fromFile ? SDL_LoadBMP(filePath(kind).c_str())
-                                   : SDL_LoadBMP_RW(SDL_RWFromConstMem(kind.bytes.data(),
-                                                                       static_cast<int>(kind.bytes.size())),
-                                                    1);
+    SDL_Surface* loaded =
+        fromFile ? SDL_LoadBMP(filePath(kind).c_str())
+                 : SDL_LoadBMP_RW(SDL_RWFromConstMem(kind.bytes.data(), static_cast<int>(kind.bytes.size())), 1);
     if (loaded == nullptr)
         return false;
     SDL_Surface* argb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
@@ -195,12 +193,12 @@ void runLoad(benchmark::State& bench, const PictureKind& kind, const Decode& dec
     for (const bool fromFile : {false, true})
         for (const PictureKind& kind : kinds())
             for (const Decoder& decoder : decoders) {
-                const std::string name = std::string(fromFile ? "BM_LoadFile/" : "BM_Load/") + kind.name + "/" +
-                                         decoder.name;
-                benchmark::RegisterBenchmark(name.c_str(), [&kind, decode = decoder.decode, fromFile](
-                                                               benchmark::State& bench) {
-                    runLoad(bench, kind, decode, fromFile);
-                });
+                const std::string name =
+                    std::string(fromFile ? "BM_LoadFile/" : "BM_Load/") + kind.name + "/" + decoder.name;
+                benchmark::RegisterBenchmark(name.c_str(),
+                                             [&kind, decode = decoder.decode, fromFile](benchmark::State& bench) {
+                                                 runLoad(bench, kind, decode, fromFile);
+                                             });
             }
     return true;
 }();

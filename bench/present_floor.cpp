@@ -36,8 +36,8 @@ struct SharedFrame {
     std::mutex lock;
     std::condition_variable fresh;
     std::vector<std::uint32_t> pixels = std::vector<std::uint32_t>(framePixels); // the frame last drawn
-    bool waiting = false;  // a frame not yet shown
-    bool stopping = false; // the window has closed
+    bool waiting = false;                                                        // a frame not yet shown
+    bool stopping = false;                                                       // the window has closed
 };
 
 std::vector<std::uint32_t> loadPicture()

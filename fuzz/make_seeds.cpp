@@ -39,13 +39,37 @@ std::vector<Seed> seeds()
         change(layout);
         all.push_back({name, layout});
     };
-    add("pal1", [](bmp::BmpLayout& s) { s.bitsPerPixel = 1; s.palette = greys(2); });
-    add("pal1-core", [](bmp::BmpLayout& s) { s.headerSize = 12; s.bitsPerPixel = 1; s.palette = greys(2); });
-    add("pal4", [](bmp::BmpLayout& s) { s.bitsPerPixel = 4; s.palette = greys(16); });
-    add("pal4-short-palette", [](bmp::BmpLayout& s) { s.bitsPerPixel = 4; s.palette = greys(3); });
-    add("pal8", [](bmp::BmpLayout& s) { s.bitsPerPixel = 8; s.palette = greys(256); });
-    add("pal8-core", [](bmp::BmpLayout& s) { s.headerSize = 12; s.bitsPerPixel = 8; s.palette = greys(7); });
-    add("pal8-top-down", [](bmp::BmpLayout& s) { s.bitsPerPixel = 8; s.palette = greys(9); s.height = -3; });
+    add("pal1", [](bmp::BmpLayout& s) {
+        s.bitsPerPixel = 1;
+        s.palette = greys(2);
+    });
+    add("pal1-core", [](bmp::BmpLayout& s) {
+        s.headerSize = 12;
+        s.bitsPerPixel = 1;
+        s.palette = greys(2);
+    });
+    add("pal4", [](bmp::BmpLayout& s) {
+        s.bitsPerPixel = 4;
+        s.palette = greys(16);
+    });
+    add("pal4-short-palette", [](bmp::BmpLayout& s) {
+        s.bitsPerPixel = 4;
+        s.palette = greys(3);
+    });
+    add("pal8", [](bmp::BmpLayout& s) {
+        s.bitsPerPixel = 8;
+        s.palette = greys(256);
+    });
+    add("pal8-core", [](bmp::BmpLayout& s) {
+        s.headerSize = 12;
+        s.bitsPerPixel = 8;
+        s.palette = greys(7);
+    });
+    add("pal8-top-down", [](bmp::BmpLayout& s) {
+        s.bitsPerPixel = 8;
+        s.palette = greys(9);
+        s.height = -3;
+    });
     add("rgb16-555", [](bmp::BmpLayout& s) { s.bitsPerPixel = 16; });
     add("rgb16-565-fields", [](bmp::BmpLayout& s) {
         s.bitsPerPixel = 16;

@@ -15,7 +15,7 @@ constexpr int zoneCount = 4;
 
 // One shot in flight.
 struct Shot {
-    std::int32_t targetX = 0;    // the clicked point the shot flies to and lands on
+    std::int32_t targetX = 0; // the clicked point the shot flies to and lands on
     std::int32_t targetY = 0;
     std::int32_t framesLeft = 0; // frames until the shot lands; 20 when thrown
     double x = 0;                // the shot's current centre in screen pixels
@@ -24,16 +24,16 @@ struct Shot {
 
 // Everything the game knows; one instance lives for the whole process.
 struct GameState {
-    std::int32_t shotCount = 0;                   // shots in flight, 0 to shotCapacity
-    std::array<Shot, shotCapacity> shots{};       // in throw order, packed at the front
+    std::int32_t shotCount = 0;                       // shots in flight, 0 to shotCapacity
+    std::array<Shot, shotCapacity> shots{};           // in throw order, packed at the front
     std::array<std::int32_t, zoneCount> labelTimer{}; // labelTimer[zone - 1]: label shown while above 0
-    std::int32_t mouseX = 0;                      // pointer position read this frame
+    std::int32_t mouseX = 0;                          // pointer position read this frame
     std::int32_t mouseY = 0;
-    std::int32_t buttons = 0;                     // button state read this frame
-    std::int32_t previousButtons = 0;             // buttons as read the frame before
-    std::int32_t score = 0;                       // hits so far
-    platform::Image* backgroundImage = nullptr;   // the scene picture, drawn every frame
-    platform::Image* maskImage = nullptr;         // the hit mask, never drawn
+    std::int32_t buttons = 0;                   // button state read this frame
+    std::int32_t previousButtons = 0;           // buttons as read the frame before
+    std::int32_t score = 0;                     // hits so far
+    platform::Image* backgroundImage = nullptr; // the scene picture, drawn every frame
+    platform::Image* maskImage = nullptr;       // the hit mask, never drawn
 };
 
 // Opens the window, sets the title, makes the two images and loads the

@@ -237,10 +237,10 @@ enum class Layout {
     palette4,
     palette8,
     masked16,
-    bgr24,     // default masks: blue, green, red bytes
+    bgr24, // default masks: blue, green, red bytes
     masked24,
-    opaque32,  // default masks, no alpha
-    argb32,    // default masks and alpha in the top byte: stored as it is
+    opaque32, // default masks, no alpha
+    argb32,   // default masks and alpha in the top byte: stored as it is
     masked32,
 };
 
@@ -279,9 +279,7 @@ struct RowDecoder {
             for (std::size_t c = 0; c < count; ++c)
                 dst[c] = palette[src[c]];
             break;
-        case Layout::masked16:
-            decodeMasked<2>(src, dst, count, red, green, blue, alpha);
-            break;
+        case Layout::masked16: decodeMasked<2>(src, dst, count, red, green, blue, alpha); break;
         case Layout::bgr24: {
             // Four pixels from each three little-endian words.
             std::size_t c = 0;
@@ -298,9 +296,7 @@ struct RowDecoder {
                 dst[c] = opaque | le24(src);
             break;
         }
-        case Layout::masked24:
-            decodeMasked<3>(src, dst, count, red, green, blue, alpha);
-            break;
+        case Layout::masked24: decodeMasked<3>(src, dst, count, red, green, blue, alpha); break;
         case Layout::opaque32:
             for (std::size_t c = 0; c < count; ++c, src += 4)
                 dst[c] = opaque | le32(src);
@@ -309,9 +305,7 @@ struct RowDecoder {
             for (std::size_t c = 0; c < count; ++c, src += 4)
                 dst[c] = le32(src);
             break;
-        case Layout::masked32:
-            decodeMasked<4>(src, dst, count, red, green, blue, alpha);
-            break;
+        case Layout::masked32: decodeMasked<4>(src, dst, count, red, green, blue, alpha); break;
         }
     }
 };
@@ -424,8 +418,9 @@ PictureLoad readBmp(ByteSource& source, platform::Image& image)
     if (bits <= 8) {
         const std::uint64_t entryBytes = core ? 3 : 4;
         const std::int64_t room = static_cast<std::int64_t>(pixelOffset) - static_cast<std::int64_t>(headerEnd);
-        const std::uint64_t entries = std::min<std::uint64_t>(room > 0 ? static_cast<std::uint64_t>(room) / entryBytes : 0,
-                                                              std::uint64_t{1} << bits);
+        const std::uint64_t entries =
+            std::min<std::uint64_t>(room > 0 ? static_cast<std::uint64_t>(room) / entryBytes : 0,
+                                    std::uint64_t{1} << bits);
         const std::uint64_t paletteBytes = entries * entryBytes;
         if (paletteBytes > size - headerEnd)
             return failed(load, PictureStatus::endsTooEarly, "the file ends inside its palette");
@@ -523,14 +518,10 @@ PictureLoad readBmp(ByteSource& source, platform::Image& image)
 const char* inWords(PictureStatus status)
 {
     switch (status) {
-    case PictureStatus::loaded:
-        return "loaded";
-    case PictureStatus::cannotOpen:
-        return "cannot be opened";
-    case PictureStatus::notAPicture:
-        return "not a picture the game reads";
-    case PictureStatus::endsTooEarly:
-        return "ends too early";
+    case PictureStatus::loaded: return "loaded";
+    case PictureStatus::cannotOpen: return "cannot be opened";
+    case PictureStatus::notAPicture: return "not a picture the game reads";
+    case PictureStatus::endsTooEarly: return "ends too early";
     }
     return "unreadable";
 }
@@ -538,13 +529,10 @@ const char* inWords(PictureStatus status)
 int resultCode(PictureStatus status)
 {
     switch (status) {
-    case PictureStatus::loaded:
-        return 0;
-    case PictureStatus::cannotOpen:
-        return 2;
+    case PictureStatus::loaded: return 0;
+    case PictureStatus::cannotOpen: return 2;
     case PictureStatus::notAPicture:
-    case PictureStatus::endsTooEarly:
-        break;
+    case PictureStatus::endsTooEarly: break;
     }
     return 3;
 }

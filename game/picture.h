@@ -26,7 +26,7 @@ struct PictureLoad {
     bool topDown = false;    // rows stored top row first (negative height)
     int bitsPerPixel = 0;
     int compression = 0;
-    int rowsPlaced = 0;      // image rows written
+    int rowsPlaced = 0; // image rows written
 };
 
 // The result code of the load: 0 loaded, 2 cannot be opened, 3 otherwise.

@@ -64,8 +64,8 @@ void throwOnFreshClick(GameState& state)
 // Scores a landing at the clicked point when the mask is opaque black there.
 void land(GameState& state, const Shot& shot)
 {
-    const platform::Colour maskValue = platform::readPixel(
-        state.maskImage, static_cast<float>(shot.targetX), static_cast<float>(shot.targetY));
+    const platform::Colour maskValue =
+        platform::readPixel(state.maskImage, static_cast<float>(shot.targetX), static_cast<float>(shot.targetY));
     if (maskValue != hitColour)
         return;
     if (state.score < std::numeric_limits<std::int32_t>::max())

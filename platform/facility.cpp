@@ -251,8 +251,8 @@ struct RowReach {
 // The row reaches of the radii drawn lately: a frame of shots uses a handful
 // of radii over and over, and the square roots are most of a small disc's work.
 struct DiscRows {
-    float radius = 0;                // 0 for an empty slot
-    std::vector<RowReach> reaches;   // indexed by dy
+    float radius = 0;              // 0 for an empty slot
+    std::vector<RowReach> reaches; // indexed by dy
 };
 std::array<DiscRows, 32> discRowsCache;
 std::size_t discRowsNext = 0; // the slot the next new radius replaces

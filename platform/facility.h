@@ -41,16 +41,16 @@ struct Facility {
     // --- guarded by screenMutex ---
     int width = 0;
     int height = 0;
-    std::vector<Colour> screen;       // width * height pixels, rows top to bottom
-    int changedFirst = 0;             // rows changedFirst..changedLast await presenting
-    int changedLast = -1;             // (none when changedLast < changedFirst)
+    std::vector<Colour> screen; // width * height pixels, rows top to bottom
+    int changedFirst = 0;       // rows changedFirst..changedLast await presenting
+    int changedLast = -1;       // (none when changedLast < changedFirst)
     MouseTracker mouse;
     KeyQueue keys;
 
     // --- used by the game's thread only ---
     bool screenOpen = false;
-    int lockDepth = 0;                // nesting count of lockScreen
-    std::string title;                // the title as last set
+    int lockDepth = 0;                          // nesting count of lockScreen
+    std::string title;                          // the title as last set
     std::vector<std::unique_ptr<Image>> images; // every image made, kept to the end
     std::unique_ptr<WindowBackend> backend;     // the window, when one is installed
 

@@ -15,14 +15,10 @@ constexpr Glyph letterWGlyph{0xC6, 0xC6, 0xC6, 0xD6, 0xFE, 0xEE, 0xC6, 0x00};
 const Glyph& glyphFor(unsigned char byte)
 {
     switch (byte) {
-    case '!':
-        return exclamationGlyph;
-    case 'O':
-        return letterOGlyph;
-    case 'W':
-        return letterWGlyph;
-    default:
-        return blankGlyph;
+    case '!': return exclamationGlyph;
+    case 'O': return letterOGlyph;
+    case 'W': return letterWGlyph;
+    default: return blankGlyph;
     }
 }
 

@@ -65,9 +65,9 @@ public:
 private:
     int width_;
     int height_;
-    int x_ = -1;               // pointer position at its latest motion
+    int x_ = -1; // pointer position at its latest motion
     int y_ = -1;
-    bool inWindow_ = false;    // pointer over the window (not left it)
+    bool inWindow_ = false; // pointer over the window (not left it)
     bool focused_ = false;
     bool minimized_ = false;
     std::int32_t buttons_ = 0; // buttons held

@@ -84,8 +84,8 @@ Colour readPixel(const Image* image, float x, float y);
 struct MouseReading {
     std::int32_t x = -1;
     std::int32_t y = -1;
-    std::int32_t wheel = -1;   // wheel clicks since the screen opened
-    std::int32_t buttons = -1; // 1 left, 2 right, 4 middle, 8 and 16 side
+    std::int32_t wheel = -1;    // wheel clicks since the screen opened
+    std::int32_t buttons = -1;  // 1 left, 2 right, 4 middle, 8 and 16 side
     std::int32_t confined = -1; // whether the pointer is held in the window: never
     std::int32_t status = -1;   // 0 when the pointer is over the active window
 };

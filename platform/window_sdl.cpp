@@ -45,12 +45,10 @@ struct NamedKey {
     unsigned char code;
 };
 constexpr NamedKey namedKeys[] = {
-    {SDLK_UP, 'H'},     {SDLK_DOWN, 'P'},     {SDLK_LEFT, 'K'},     {SDLK_RIGHT, 'M'},
-    {SDLK_HOME, 'G'},   {SDLK_END, 'O'},      {SDLK_PAGEUP, 'I'},   {SDLK_PAGEDOWN, 'Q'},
-    {SDLK_INSERT, 'R'}, {SDLK_DELETE, 'S'},   {SDLK_F1, ';'},       {SDLK_F2, '<'},
-    {SDLK_F3, '='},     {SDLK_F4, '>'},       {SDLK_F5, '?'},       {SDLK_F6, '@'},
-    {SDLK_F7, 'A'},     {SDLK_F8, 'B'},       {SDLK_F9, 'C'},       {SDLK_F10, 'D'},
-    {SDLK_F11, 0x85},   {SDLK_F12, 0x86},
+    {SDLK_UP, 'H'},     {SDLK_DOWN, 'P'},     {SDLK_LEFT, 'K'},   {SDLK_RIGHT, 'M'},  {SDLK_HOME, 'G'}, {SDLK_END, 'O'},
+    {SDLK_PAGEUP, 'I'}, {SDLK_PAGEDOWN, 'Q'}, {SDLK_INSERT, 'R'}, {SDLK_DELETE, 'S'}, {SDLK_F1, ';'},   {SDLK_F2, '<'},
+    {SDLK_F3, '='},     {SDLK_F4, '>'},       {SDLK_F5, '?'},     {SDLK_F6, '@'},     {SDLK_F7, 'A'},   {SDLK_F8, 'B'},
+    {SDLK_F9, 'C'},     {SDLK_F10, 'D'},      {SDLK_F11, 0x85},   {SDLK_F12, 0x86},
 };
 // Keypad keys move like the keys above when they type no digit (Num Lock off).
 constexpr NamedKey keypadKeys[] = {
@@ -169,8 +167,8 @@ SDL_Rect letterbox(int windowWidth, int windowHeight, int pictureWidth, int pict
         h = across / pictureWidth;
     else
         w = down / pictureHeight;
-    return {static_cast<int>((windowWidth - w) / 2), static_cast<int>((windowHeight - h) / 2),
-            static_cast<int>(w), static_cast<int>(h)};
+    return {static_cast<int>((windowWidth - w) / 2), static_cast<int>((windowHeight - h) / 2), static_cast<int>(w),
+            static_cast<int>(h)};
 }
 
 // A window coordinate as a picture coordinate: floor((e - origin) * size /
@@ -192,13 +190,12 @@ int toPicture(int e, int origin, int extent, int size)
 // the size it asked for, which a missing window manager never grants) and a
 // round trip that makes sure the server holds a new title.
 struct XlibCalls {
-    using GetGeometry = int (*)(Display*, ::Window, ::Window*, int*, int*, unsigned*, unsigned*,
-                                unsigned*, unsigned*);
+    using GetGeometry = int (*)(Display*, ::Window, ::Window*, int*, int*, unsigned*, unsigned*, unsigned*, unsigned*);
     using Sync = int (*)(Display*, int);
 
-    void* library = nullptr;            // libX11, held while the window is open
-    GetGeometry getGeometry = nullptr;  // XGetGeometry, or null when not found
-    Sync sync = nullptr;                // XSync, or null when not found
+    void* library = nullptr;           // libX11, held while the window is open
+    GetGeometry getGeometry = nullptr; // XGetGeometry, or null when not found
+    Sync sync = nullptr;               // XSync, or null when not found
 
     void load()
     {
@@ -263,27 +260,27 @@ private:
     std::thread thread_; // the window thread, while it runs
 
     // --- the window thread only (set before it starts) ---
-    int width_ = 0;                     // the screen's size in pixels
+    int width_ = 0; // the screen's size in pixels
     int height_ = 0;
-    std::vector<Colour> staging_;       // the window's own copy of the screen, for stretching
-    bool stagingStale_ = false;         // rows went straight to the window surface, not to staging_
-    Uint8* directRows_ = nullptr;       // the picture's top-left in the window surface, while rows go straight there
-    int stagedFirst_ = 0;               // rows stagedFirst_..stagedLast_ copied and not yet presented
+    std::vector<Colour> staging_; // the window's own copy of the screen, for stretching
+    bool stagingStale_ = false;   // rows went straight to the window surface, not to staging_
+    Uint8* directRows_ = nullptr; // the picture's top-left in the window surface, while rows go straight there
+    int stagedFirst_ = 0;         // rows stagedFirst_..stagedLast_ copied and not yet presented
     int stagedLast_ = -1;
-    SDL_Window* window_ = nullptr;      // the window, while open
-    SDL_Cursor* arrow_ = nullptr;       // the ordinary arrow pointer
-    SDL_Surface* picture_ = nullptr;    // staging_ seen as a surface in the window's layout, for blits
-    SDL_Surface* surface_ = nullptr;    // the window surface as last presented to
-    int surfaceWidth_ = 0;              // its size then
+    SDL_Window* window_ = nullptr;   // the window, while open
+    SDL_Cursor* arrow_ = nullptr;    // the ordinary arrow pointer
+    SDL_Surface* picture_ = nullptr; // staging_ seen as a surface in the window's layout, for blits
+    SDL_Surface* surface_ = nullptr; // the window surface as last presented to
+    int surfaceWidth_ = 0;           // its size then
     int surfaceHeight_ = 0;
-    SDL_Rect place_{};                  // where the picture lands in the window
-    bool repaintAll_ = true;            // the whole window must be drawn again
-    bool exposed_ = false;              // the server lost the window's contents
-    bool altHeld_ = false;              // Alt was down at the newest key event
-    bool toggleRequested_ = false;      // Alt+Enter was pressed
+    SDL_Rect place_{};                                    // where the picture lands in the window
+    bool repaintAll_ = true;                              // the whole window must be drawn again
+    bool exposed_ = false;                                // the server lost the window's contents
+    bool altHeld_ = false;                                // Alt was down at the newest key event
+    bool toggleRequested_ = false;                        // Alt+Enter was pressed
     std::optional<Clock::time_point> fullScreenDeadline_; // a switch to full screen awaits confirmation until then
-    std::string keypadPending_;         // a keypad key that moves unless a digit follows it
-    XlibCalls xlib_;                    // real window size and server round trips
+    std::string keypadPending_;                           // a keypad key that moves unless a digit follows it
+    XlibCalls xlib_;                                      // real window size and server round trips
 };
 
 std::string SdlWindow::start(int width, int height)
@@ -396,8 +393,7 @@ std::string SdlWindow::openWindow()
         return "no display to show it on (DISPLAY is not set or cannot be reached)";
     }
 
-    window_ = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width_, height_,
-                               SDL_WINDOW_SHOWN);
+    window_ = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width_, height_, SDL_WINDOW_SHOWN);
     if (window_ == nullptr) {
         std::string reason = SDL_GetError();
         SDL_Quit();
@@ -460,9 +456,8 @@ bool SdlWindow::waitUntil(Clock::time_point deadline)
 {
     std::unique_lock lock(controlMutex_);
     for (;;) {
-        controlChanged_.wait_until(lock, deadline, [this] {
-            return stopRequested_ || titlesApplied_ != titlesRequested_;
-        });
+        controlChanged_.wait_until(lock, deadline,
+                                   [this] { return stopRequested_ || titlesApplied_ != titlesRequested_; });
         if (stopRequested_)
             return false;
         if (titlesApplied_ == titlesRequested_)
@@ -542,9 +537,7 @@ void SdlWindow::copyAndService()
 void SdlWindow::serviceEvent(const SDL_Event& event, MouseTracker& mouse, KeyQueue& keys)
 {
     switch (event.type) {
-    case SDL_MOUSEMOTION:
-        pointerAt(event.motion.x, event.motion.y, mouse);
-        break;
+    case SDL_MOUSEMOTION: pointerAt(event.motion.x, event.motion.y, mouse); break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
         pointerAt(event.button.x, event.button.y, mouse);
@@ -558,19 +551,13 @@ void SdlWindow::serviceEvent(const SDL_Event& event, MouseTracker& mouse, KeyQue
     case SDL_MOUSEWHEEL:
         mouse.wheelTurned(event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y);
         break;
-    case SDL_WINDOWEVENT:
-        serviceWindowEvent(event.window, mouse, keys);
-        break;
+    case SDL_WINDOWEVENT: serviceWindowEvent(event.window, mouse, keys); break;
     case SDL_KEYDOWN:
         altHeld_ = (event.key.keysym.mod & KMOD_ALT) != 0;
         serviceKeyDown(event.key, keys);
         break;
-    case SDL_KEYUP:
-        altHeld_ = (event.key.keysym.mod & KMOD_ALT) != 0;
-        break;
-    case SDL_TEXTINPUT:
-        pushText(event.text.text, keys);
-        break;
+    case SDL_KEYUP: altHeld_ = (event.key.keysym.mod & KMOD_ALT) != 0; break;
+    case SDL_TEXTINPUT: pushText(event.text.text, keys); break;
     default:
         // SDL_QUIT cannot come from the window with the hints set above; the
         // close request arrives as SDL_WINDOWEVENT_CLOSE.
@@ -588,40 +575,29 @@ void SdlWindow::serviceWindowEvent(const SDL_WindowEvent& event, MouseTracker& m
         pointerAt(x, y, mouse);
         break;
     }
-    case SDL_WINDOWEVENT_LEAVE:
-        mouse.pointerLeft();
-        break;
-    case SDL_WINDOWEVENT_FOCUS_GAINED:
-        mouse.focusChanged(true);
-        break;
+    case SDL_WINDOWEVENT_LEAVE: mouse.pointerLeft(); break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED: mouse.focusChanged(true); break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
         mouse.focusChanged(false);
         altHeld_ = false;
         break;
-    case SDL_WINDOWEVENT_MINIMIZED:
-        mouse.minimizedChanged(true);
-        break;
+    case SDL_WINDOWEVENT_MINIMIZED: mouse.minimizedChanged(true); break;
     case SDL_WINDOWEVENT_RESTORED:
-    case SDL_WINDOWEVENT_MAXIMIZED:
-        mouse.minimizedChanged(false);
-        break;
+    case SDL_WINDOWEVENT_MAXIMIZED: mouse.minimizedChanged(false); break;
     case SDL_WINDOWEVENT_SIZE_CHANGED:
         // Pointer events after this one are in the new layout, even those
         // serviced before the next present.
         place_ = letterbox(event.data1, event.data2, width_, height_);
         repaintAll_ = true;
         break;
-    case SDL_WINDOWEVENT_EXPOSED:
-        exposed_ = true;
-        break;
+    case SDL_WINDOWEVENT_EXPOSED: exposed_ = true; break;
     case SDL_WINDOWEVENT_CLOSE:
         // Under a window manager Alt+F4 arrives as a close request with Alt
         // held; it closes nothing and queues nothing.
         if (!altHeld_)
             keys.push(closeRequestKey);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -720,7 +696,8 @@ void SdlWindow::present()
             SDL_UpdateWindowSurfaceRects(window_, &band, 1);
     } else if (staged && oneToOne && !repaintAll_) {
         const int rows = stagedLast_ - stagedFirst_ + 1;
-        const Colour* from = staging_.data() + static_cast<std::size_t>(stagedFirst_) * static_cast<std::size_t>(width_);
+        const Colour* from =
+            staging_.data() + static_cast<std::size_t>(stagedFirst_) * static_cast<std::size_t>(width_);
         auto* to = static_cast<std::uint8_t*>(surface->pixels) +
                    static_cast<std::ptrdiff_t>(place_.y + stagedFirst_) * surface->pitch + place_.x * 4;
         const Uint32 format = surface->format->format;
@@ -730,8 +707,7 @@ void SdlWindow::present()
                             from + static_cast<std::size_t>(row) * static_cast<std::size_t>(width_),
                             static_cast<std::size_t>(width_) * 4);
         } else {
-            SDL_ConvertPixels(width_, rows, SDL_PIXELFORMAT_ARGB8888, from, width_ * 4, format, to,
-                              surface->pitch);
+            SDL_ConvertPixels(width_, rows, SDL_PIXELFORMAT_ARGB8888, from, width_ * 4, format, to, surface->pitch);
         }
         const SDL_Rect band{place_.x, place_.y + stagedFirst_, width_, rows};
         if (exposed_)
@@ -801,8 +777,8 @@ void SdlWindow::checkFullScreen()
     unsigned realHeight = 0;
     unsigned border = 0;
     unsigned depth = 0;
-    if (xlib_.getGeometry(info->info.x11.display, info->info.x11.window, &root, &x, &y, &realWidth,
-                          &realHeight, &border, &depth) == 0) {
+    if (xlib_.getGeometry(info->info.x11.display, info->info.x11.window, &root, &x, &y, &realWidth, &realHeight,
+                          &border, &depth) == 0) {
         fullScreenDeadline_.reset();
         return;
     }

@@ -17,22 +17,22 @@ namespace orvanel::bmp {
 // Everything that goes into the headers. The defaults make a valid 1 x 1,
 // 24-bit file with a 40-byte info header.
 struct BmpLayout {
-    std::uint32_t headerSize = 40; // the info header size S; 12 writes the core header
+    std::uint32_t headerSize = 40;                  // the info header size S; 12 writes the core header
     std::optional<std::uint32_t> headerSizeField{}; // what the S field says, when it should lie
-    std::int32_t width = 1;        // the core header keeps the low 16 bits
-    std::int32_t height = 1;       // negative: rows stored top row first
+    std::int32_t width = 1;                         // the core header keeps the low 16 bits
+    std::int32_t height = 1;                        // negative: rows stored top row first
     std::uint16_t planes = 1;
     std::uint16_t bitsPerPixel = 24;
     std::uint32_t compression = 0;
-    std::vector<std::uint32_t> palette{};     // 0x00RRGGBB entries
-    std::optional<bool> threeBytePalette{};   // default: with the core header only
-    std::array<std::uint32_t, 3> masks{};   // red, green, blue
-    std::optional<bool> masksAfterHeader{};   // default: compression 3 with S up to 107
-    std::uint32_t alphaMask = 0;            // written where the header holds masks (S of 56 and more)
+    std::vector<std::uint32_t> palette{};         // 0x00RRGGBB entries
+    std::optional<bool> threeBytePalette{};       // default: with the core header only
+    std::array<std::uint32_t, 3> masks{};         // red, green, blue
+    std::optional<bool> masksAfterHeader{};       // default: compression 3 with S up to 107
+    std::uint32_t alphaMask = 0;                  // written where the header holds masks (S of 56 and more)
     std::optional<std::uint32_t> pixelOffset{};   // the field; rows follow it when it lies past the palette
     std::optional<std::uint32_t> fileSizeField{}; // default: the real size
     std::optional<std::uint64_t> rowsInFile{};    // rows of pixel data written, in file order; default all
-    bool padLastRow = true;                     // false drops the padding after the last row written
+    bool padLastRow = true;                       // false drops the padding after the last row written
 };
 
 // A file pixel: a palette index, or the 16-, 24- or 32-bit value as stored,
@@ -57,7 +57,7 @@ inline void putLe32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint3
 inline std::uint64_t rowBytes(const BmpLayout& layout)
 {
     const auto width = static_cast<std::uint64_t>(layout.headerSize == 12 ? static_cast<std::uint16_t>(layout.width)
-                                                                         : static_cast<std::uint32_t>(layout.width));
+                                                                          : static_cast<std::uint32_t>(layout.width));
     return (width * layout.bitsPerPixel + 7) / 8;
 }
 
@@ -165,7 +165,8 @@ inline std::vector<std::uint8_t> makeBmp(const BmpLayout& layout, const PixelSou
 
     const bool topDown = s != 12 && layout.height < 0;
     const std::uint64_t written = std::min(rows, layout.rowsInFile.value_or(rows));
-    const std::int64_t width = static_cast<std::int64_t>(s == 12 ? static_cast<std::uint16_t>(layout.width) : layout.width);
+    const std::int64_t width =
+        static_cast<std::int64_t>(s == 12 ? static_cast<std::uint16_t>(layout.width) : layout.width);
     std::vector<std::uint8_t> row(written > 0 ? stride : 0, 0);
     for (std::uint64_t i = 0; i < written; ++i) {
         const auto y = static_cast<std::int64_t>(topDown ? i : rows - 1 - i);

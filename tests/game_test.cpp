@@ -218,12 +218,12 @@ TEST_F(Game, ZonesByTargetXAndTheirLabelTimers)
         int x;
         int zone;
     };
-    for (const Case c : {Case{0, 1}, Case{259, 1}, Case{260, 2}, Case{389, 2}, Case{390, 3}, Case{499, 3},
-                         Case{500, 4}, Case{719, 4}}) {
+    for (const Case c : {Case{0, 1}, Case{259, 1}, Case{260, 2}, Case{389, 2}, Case{390, 3}, Case{499, 3}, Case{500, 4},
+                         Case{719, 4}}) {
         SetUp();
         setMask(c.x, 300, black);
         click(c.x, 300);
-        idle(17); // frame 19
+        idle(17);         // frame 19
         frame({5, 5, 0}); // frame 20: lands
         for (int zone = 1; zone <= 4; ++zone)
             EXPECT_EQ(state->labelTimer[static_cast<std::size_t>(zone - 1)], zone == c.zone ? 29 : -20)
@@ -370,8 +370,14 @@ TEST_F(WholeGame, EscapeEndsTheGameWithStatusZeroAfterTheFrameAndItsSleep)
 
 TEST_F(WholeGame, OtherKeysAreReadOnePerFrameAndIgnored)
 {
-    EXPECT_EXIT(runWithKeys({"a", "\xff" "k", "\xff" "H", "\x1b"}, folder), ::testing::ExitedWithCode(0),
-                "frame 3 .*\nframe 4 slept 18 [^\n]*\n$");
+    EXPECT_EXIT(runWithKeys({"a",
+                             "\xff"
+                             "k",
+                             "\xff"
+                             "H",
+                             "\x1b"},
+                            folder),
+                ::testing::ExitedWithCode(0), "frame 3 .*\nframe 4 slept 18 [^\n]*\n$");
 }
 
 TEST_F(WholeGame, AnEscapeOldestOfFifteenIsDroppedByTheSixteenthKey)

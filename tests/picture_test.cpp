@@ -155,34 +155,35 @@ std::vector<GoodCase> goodCases()
     std::vector<GoodCase> cases;
 
     const auto fromPalette = [](std::vector<std::uint32_t> palette, std::function<std::uint32_t(int, int)> index) {
-        return std::pair<bmp::PixelSource, Expected>{
-            [index](std::int64_t x, std::int64_t y) { return index(static_cast<int>(x), static_cast<int>(y)); },
-            [palette, index](int x, int y) { return opaqueBlack | palette[index(x, y)]; }};
+        return std::pair<bmp::PixelSource, Expected>{[index](std::int64_t x, std::int64_t y) {
+                                                         return index(static_cast<int>(x), static_cast<int>(y));
+                                                     },
+                                                     [palette, index](int x, int y) {
+                                                         return opaqueBlack | palette[index(x, y)];
+                                                     }};
     };
     {
         // 13 columns: the last byte of each row is partly used.
         auto [pixel, want] = fromPalette(pal2, [](int x, int y) { return (x + 2 * y) % 3 == 0 ? 1u : 0u; });
         cases.push_back({"bits1", withPalette({.width = 13, .height = 5, .bitsPerPixel = 1}, pal2), pixel, want});
         cases.push_back({"coreBits1",
-                         withPalette({.headerSize = 12, .width = 13, .height = 5, .bitsPerPixel = 1}, pal2),
-                         pixel,
+                         withPalette({.headerSize = 12, .width = 13, .height = 5, .bitsPerPixel = 1}, pal2), pixel,
                          want});
     }
     {
-        auto [pixel, want] = fromPalette(pal16, [](int x, int y) { return static_cast<std::uint32_t>(x + 3 * y) % 16; });
+        auto [pixel, want] =
+            fromPalette(pal16, [](int x, int y) { return static_cast<std::uint32_t>(x + 3 * y) % 16; });
         cases.push_back({"bits4", withPalette({.width = 7, .height = 3, .bitsPerPixel = 4}, pal16), pixel, want});
     }
     {
-        auto [pixel, want] = fromPalette(pal256, [](int x, int y) { return static_cast<std::uint32_t>(x * 29 + y * 7) % 256; });
+        auto [pixel, want] =
+            fromPalette(pal256, [](int x, int y) { return static_cast<std::uint32_t>(x * 29 + y * 7) % 256; });
         cases.push_back({"bits8", withPalette({.width = 9, .height = 4, .bitsPerPixel = 8}, pal256), pixel, want});
         cases.push_back({"coreBits8ThreeBytePalette",
-                         withPalette({.headerSize = 12, .width = 5, .height = 3, .bitsPerPixel = 8}, pal256),
-                         pixel,
+                         withPalette({.headerSize = 12, .width = 5, .height = 3, .bitsPerPixel = 8}, pal256), pixel,
                          want});
-        cases.push_back({"planesZero",
-                         withPalette({.width = 5, .height = 3, .planes = 0, .bitsPerPixel = 8}, pal256),
-                         pixel,
-                         want});
+        cases.push_back({"planesZero", withPalette({.width = 5, .height = 3, .planes = 0, .bitsPerPixel = 8}, pal256),
+                         pixel, want});
     }
     cases.push_back({"paletteIndexPastEntries",
                      {.width = 6, .height = 2, .bitsPerPixel = 8, .palette = rampPalette(3)},
@@ -213,14 +214,13 @@ std::vector<GoodCase> goodCases()
                      [](int x, int y) {
                          return opaqueBlack | fiveWide[pick(x)] << 16 | fiveWide[pick(x + y)] << 8 | fiveWide[pick(y)];
                      }});
-    cases.push_back({"bits16BitFields565",
-                     {.width = 5, .height = 5, .bitsPerPixel = 16, .compression = 3, .masks = {0xF800, 0x07E0, 0x001F}},
-                     [](std::int64_t x, std::int64_t y) {
-                         return bmp::pack565(five[pick(x)], six[pick(x + y)], five[pick(y)]);
-                     },
-                     [](int x, int y) {
-                         return opaqueBlack | fiveWide[pick(x)] << 16 | sixWide[pick(x + y)] << 8 | fiveWide[pick(y)];
-                     }});
+    cases.push_back(
+        {"bits16BitFields565",
+         {.width = 5, .height = 5, .bitsPerPixel = 16, .compression = 3, .masks = {0xF800, 0x07E0, 0x001F}},
+         [](std::int64_t x, std::int64_t y) { return bmp::pack565(five[pick(x)], six[pick(x + y)], five[pick(y)]); },
+         [](int x, int y) {
+             return opaqueBlack | fiveWide[pick(x)] << 16 | sixWide[pick(x + y)] << 8 | fiveWide[pick(y)];
+         }});
     cases.push_back({"bits16ShortChannels",
                      {.width = 8, .height = 2, .bitsPerPixel = 16, .compression = 3, .masks = {0xF000, 0x0E00, 0x0100}},
                      [](std::int64_t x, std::int64_t y) {
@@ -243,18 +243,14 @@ std::vector<GoodCase> goodCases()
                      [](std::int64_t x, std::int64_t) { return bmp::pack555(five[pick(x)], 0, 31); },
                      [](int x, int) { return opaqueBlack | fiveWide[pick(x)] << 16 | 0xFF; }});
 
-    cases.push_back({"bits32Default",
-                     {.width = 5, .height = 3, .bitsPerPixel = 32},
-                     argbAt,
-                     [](int x, int y) { return opaqueBlack | (argbAt(x, y) & 0xFFFFFF); }});
-    cases.push_back({"header40Bits32BitFields",
-                     {.width = 5,
-                      .height = 3,
-                      .bitsPerPixel = 32,
-                      .compression = 3,
-                      .masks = {0xFF000000, 0x00FF0000, 0x0000FF00}},
-                     argbAt,
-                     [](int x, int y) { return opaqueBlack | argbAt(x, y) >> 8; }});
+    cases.push_back({"bits32Default", {.width = 5, .height = 3, .bitsPerPixel = 32}, argbAt, [](int x, int y) {
+                         return opaqueBlack | (argbAt(x, y) & 0xFFFFFF);
+                     }});
+    cases.push_back(
+        {"header40Bits32BitFields",
+         {.width = 5, .height = 3, .bitsPerPixel = 32, .compression = 3, .masks = {0xFF000000, 0x00FF0000, 0x0000FF00}},
+         argbAt,
+         [](int x, int y) { return opaqueBlack | argbAt(x, y) >> 8; }});
     cases.push_back({"header108Bits32BitFieldsAlpha",
                      {.headerSize = 108,
                       .width = 5,
@@ -315,17 +311,21 @@ std::vector<GoodCase> goodCases()
     const auto black = [](std::int64_t, std::int64_t) { return 0u; };
     const auto is = [](Colour c) { return [c](int, int) { return c; }; };
     cases.push_back({"black24", {}, black, is(opaqueBlack)});
-    cases.push_back({"black8", {.bitsPerPixel = 8, .palette = {0xFFFFFF, 0x000000}}, [](std::int64_t, std::int64_t) { return 1u; },
+    cases.push_back({"black8",
+                     {.bitsPerPixel = 8, .palette = {0xFFFFFF, 0x000000}},
+                     [](std::int64_t, std::int64_t) { return 1u; },
                      is(opaqueBlack)});
     cases.push_back({"black32", {.bitsPerPixel = 32}, black, is(opaqueBlack)});
-    cases.push_back({"transparentBlack124",
-                     {.headerSize = 124, .bitsPerPixel = 32, .masks = {0xFF0000, 0xFF00, 0xFF}, .alphaMask = 0xFF000000},
-                     black,
-                     is(0x00000000)});
-    cases.push_back({"opaqueBlack108",
-                     {.headerSize = 108, .bitsPerPixel = 32, .masks = {0xFF0000, 0xFF00, 0xFF}, .alphaMask = 0xFF000000},
-                     [](std::int64_t, std::int64_t) { return 0xFF000000u; },
-                     is(opaqueBlack)});
+    cases.push_back(
+        {"transparentBlack124",
+         {.headerSize = 124, .bitsPerPixel = 32, .masks = {0xFF0000, 0xFF00, 0xFF}, .alphaMask = 0xFF000000},
+         black,
+         is(0x00000000)});
+    cases.push_back(
+        {"opaqueBlack108",
+         {.headerSize = 108, .bitsPerPixel = 32, .masks = {0xFF0000, 0xFF00, 0xFF}, .alphaMask = 0xFF000000},
+         [](std::int64_t, std::int64_t) { return 0xFF000000u; },
+         is(opaqueBlack)});
     return cases;
 }
 
@@ -365,8 +365,14 @@ TEST_F(PictureTest, TopDownAndBottomUpGiveTheSameImage)
     } kinds[] = {
         {"24 bits", {.width = 11, .height = 6}},
         {"8 bits", {.width = 11, .height = 6, .bitsPerPixel = 8, .palette = rampPalette(256)}},
-        {"32-bit fields", {.headerSize = 124, .width = 11, .height = 6, .bitsPerPixel = 32, .compression = 3,
-                           .masks = {0xFF, 0xFF00, 0xFF0000}, .alphaMask = 0xFF000000}},
+        {"32-bit fields",
+         {.headerSize = 124,
+          .width = 11,
+          .height = 6,
+          .bitsPerPixel = 32,
+          .compression = 3,
+          .masks = {0xFF, 0xFF00, 0xFF0000},
+          .alphaMask = 0xFF000000}},
     };
     for (const auto& kind : kinds) {
         SCOPED_TRACE(kind.name);
@@ -399,7 +405,8 @@ TEST_F(PictureTest, LargerPictureIsCroppedToTheTopLeft)
         EXPECT_EQ(result.width, 1000);
         EXPECT_EQ(result.height, 600);
         EXPECT_EQ(result.rowsPlaced, 480);
-        EXPECT_TRUE(imageIs(*image, 720, 480, [](int x, int y) { return opaqueBlack | static_cast<Colour>(y << 10 | x); }));
+        EXPECT_TRUE(
+            imageIs(*image, 720, 480, [](int x, int y) { return opaqueBlack | static_cast<Colour>(y << 10 | x); }));
     }
 }
 
@@ -454,14 +461,12 @@ TEST(PicturePlainImage, FillsAnyImageSizeAndIgnoresAnInconsistentOne)
 TEST(PictureFuzzFindings, MasksWithHolesWidenWithoutUndefinedShifts)
 {
     const Bytes file{
-        0x42, 0x4D, 0x66, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x42, 0x00, 0x00, 0x00,
-        0x28, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x01, 0x00,
-        0x10, 0x00, 0x03, 0x00, 0x00, 0x00, 0x24, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-        0x00, 0x00, 0x00, 0x00, 0x00, 0x36, 0x00, 0x00, 0x00, 0x28, 0x00, 0x00, 0x00, 0x05,
-        0x00, 0x00, 0x00, 0xFD, 0xFF, 0xFF, 0xFF, 0x01, 0x00, 0x18, 0x2E, 0x00, 0x00, 0x00,
-        0x00, 0x30, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xE0, 0x07,
-        0x00, 0x00, 0x1F, 0x00, 0x00, 0x00, 0xEF, 0x86, 0xA2, 0x58, 0x56, 0x2A, 0x09, 0xFC,
-        0xBD, 0xCD, 0x00, 0x00, 0x00, 0x00,
+        0x42, 0x4D, 0x66, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x42, 0x00, 0x00, 0x00, 0x28, 0x00, 0x00, 0x00,
+        0x05, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x01, 0x00, 0x10, 0x00, 0x03, 0x00, 0x00, 0x00, 0x24, 0x00,
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x36, 0x00, 0x00, 0x00, 0x28, 0x00, 0x00,
+        0x00, 0x05, 0x00, 0x00, 0x00, 0xFD, 0xFF, 0xFF, 0xFF, 0x01, 0x00, 0x18, 0x2E, 0x00, 0x00, 0x00, 0x00, 0x30,
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xE0, 0x07, 0x00, 0x00, 0x1F, 0x00, 0x00, 0x00,
+        0xEF, 0x86, 0xA2, 0x58, 0x56, 0x2A, 0x09, 0xFC, 0xBD, 0xCD, 0x00, 0x00, 0x00, 0x00,
     };
     platform::Image image{720, 480, std::vector<Colour>(720 * 480, magenta)};
     const PictureLoad result = loadPictureFromMemory(file, image);
@@ -545,10 +550,28 @@ std::vector<BadCase> badCases()
         {"widthZero", with32(18, 0), notAPicture, "width"},
         {"widthNegative", with32(18, static_cast<std::uint32_t>(-4)), notAPicture, "width"},
         {"widthLowest", with32(18, 0x80000000), notAPicture, "width"},
-        {"coreWidthZero", [=] { Bytes f = core(); bmp::putLe16(f, 18, 0); return f; }, notAPicture, "width"},
+        {"coreWidthZero",
+         [=] {
+             Bytes f = core();
+             bmp::putLe16(f, 18, 0);
+             return f;
+         },
+         notAPicture, "width"},
         {"heightZero", with32(22, 0), notAPicture, "height"},
-        {"coreHeightZero", [=] { Bytes f = core(); bmp::putLe16(f, 20, 0); return f; }, notAPicture, "height"},
-        {"corePlanes2", [=] { Bytes f = core(); bmp::putLe16(f, 22, 2); return f; }, notAPicture, "planes"},
+        {"coreHeightZero",
+         [=] {
+             Bytes f = core();
+             bmp::putLe16(f, 20, 0);
+             return f;
+         },
+         notAPicture, "height"},
+        {"corePlanes2",
+         [=] {
+             Bytes f = core();
+             bmp::putLe16(f, 22, 2);
+             return f;
+         },
+         notAPicture, "planes"},
         {"compression4", with32(30, 4), notAPicture, "unknown compression"},
         {"compressionHuge", with32(30, 0xFFFFFFFF), notAPicture, "unknown compression"},
         {"compression1", with32(30, 1), notAPicture, "run-length"},
@@ -557,14 +580,19 @@ std::vector<BadCase> badCases()
         {"bits33", with16(28, 33), notAPicture, "more than 32"},
         {"bits64", with16(28, 64), notAPicture, "more than 32"},
         {"bits0", with16(28, 0), notAPicture, "not read"},
-        {"bits2", layout({.width = 4, .height = 3, .bitsPerPixel = 2, .palette = rampPalette(4)}), notAPicture, "not read"},
+        {"bits2", layout({.width = 4, .height = 3, .bitsPerPixel = 2, .palette = rampPalette(4)}), notAPicture,
+         "not read"},
         {"bits15", with16(28, 15), notAPicture, "not read"},
         {"pixelOffset0", with32(10, 0), notAPicture, "offset is 0"},
         {"endsInsidePalette", cut(palette8, 54 + 100), endsTooEarly, "palette"},
         {"paletteClaimsMoreThanTheFile",
          [] {
-             Bytes f = makeBmp({.width = 4, .height = 3, .bitsPerPixel = 8, .palette = rampPalette(10),
-                                .pixelOffset = 54 + 1024, .rowsInFile = 0},
+             Bytes f = makeBmp({.width = 4,
+                                .height = 3,
+                                .bitsPerPixel = 8,
+                                .palette = rampPalette(10),
+                                .pixelOffset = 54 + 1024,
+                                .rowsInFile = 0},
                                rgbAt);
              f.resize(54 + 40);
              return f;
@@ -573,18 +601,27 @@ std::vector<BadCase> badCases()
         // Room for 256 entries, but 1 bit needs only 2: what is missing is the rows.
         {"paletteRoomPastTwoEntries",
          [] {
-             Bytes f = makeBmp({.width = 4, .height = 3, .bitsPerPixel = 1, .palette = rampPalette(2),
-                                .pixelOffset = 54 + 1024, .rowsInFile = 0},
+             Bytes f = makeBmp({.width = 4,
+                                .height = 3,
+                                .bitsPerPixel = 1,
+                                .palette = rampPalette(2),
+                                .pixelOffset = 54 + 1024,
+                                .rowsInFile = 0},
                                rgbAt);
              f.resize(54 + 8 + 10);
              return f;
          },
          endsTooEarly, "0 of its 3"},
-        {"endsInsideMasks", cut(layout({.width = 4, .height = 3, .bitsPerPixel = 32, .compression = 3,
-                                      .masks = {0xFF0000, 0xFF00, 0xFF}}),
-                                54 + 6),
+        {"endsInsideMasks",
+         cut(layout({.width = 4, .height = 3, .bitsPerPixel = 32, .compression = 3, .masks = {0xFF0000, 0xFF00, 0xFF}}),
+             54 + 6),
          endsTooEarly, "masks"},
-        {"offsetPastTheEnd", [] { Bytes f = small24(); bmp::putLe32(f, 10, static_cast<std::uint32_t>(f.size() + 100)); return f; },
+        {"offsetPastTheEnd",
+         [] {
+             Bytes f = small24();
+             bmp::putLe32(f, 10, static_cast<std::uint32_t>(f.size() + 100));
+             return f;
+         },
          endsTooEarly, "0 of its 3"},
         {"offsetHighest", with32(10, 0xFFFFFFFF), endsTooEarly, "0 of its 3"},
         {"endsInsideFirstRow", cut(small24, 54 + 11), endsTooEarly, "0 of its 3"},
@@ -644,8 +681,13 @@ std::vector<TruncatedCase> truncatedCases()
         // A row missing only columns the image drops still counts as missing.
         {"cutInsideDroppedColumns", {.width = 800, .height = -2}, header + 2400 + 720 * 3 + 30, 720, 0, 1, 1},
         // The lowest height negates to 2^31 rows, stored top row first.
-        {"lowestHeightTopDown", {.width = 4, .height = std::numeric_limits<std::int32_t>::min(), .rowsInFile = 3},
-         header + 3 * 12, 4, 0, 3, 3},
+        {"lowestHeightTopDown",
+         {.width = 4, .height = std::numeric_limits<std::int32_t>::min(), .rowsInFile = 3},
+         header + 3 * 12,
+         4,
+         0,
+         3,
+         3},
     };
 }
 
@@ -667,13 +709,14 @@ TEST_P(TruncatedFile, KeepsTheCompleteRows)
     EXPECT_EQ(resultCode(result.status), 3);
     EXPECT_EQ(result.height, static_cast<std::int64_t>(bmp::rowCount(c.layout)));
     EXPECT_EQ(result.rowsPlaced, c.rowsPlaced);
-    EXPECT_TRUE(imageIs(*image, c.columns, c.endRow, [&](int x, int y) {
-        return y >= c.firstRow ? opaqueBlack | rgbAt(x, y) : magenta;
-    }));
+    EXPECT_TRUE(imageIs(*image, c.columns, c.endRow,
+                        [&](int x, int y) { return y >= c.firstRow ? opaqueBlack | rgbAt(x, y) : magenta; }));
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, TruncatedFile, ::testing::ValuesIn(truncatedCases()),
-                         [](const ::testing::TestParamInfo<TruncatedCase>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<TruncatedCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // ---- loading from the file system ----
 
@@ -768,7 +811,8 @@ void writeWithHole(const std::string& name, Bytes file, std::uint64_t rowsStart,
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::pwrite(fd, file.data(), rowsStart, 0), static_cast<ssize_t>(rowsStart));
     const auto rows = static_cast<std::size_t>(file.size() - rowsStart);
-    ASSERT_EQ(::pwrite(fd, file.data() + rowsStart, rows, static_cast<off_t>(rowsStart + hole)), static_cast<ssize_t>(rows));
+    ASSERT_EQ(::pwrite(fd, file.data() + rowsStart, rows, static_cast<off_t>(rowsStart + hole)),
+              static_cast<ssize_t>(rows));
     ::close(fd);
 }
 

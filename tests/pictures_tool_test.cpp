@@ -53,7 +53,8 @@ Bytes readAll(const std::filesystem::path& path)
 // The R, G, B, A bytes of pixel (x, y) of a dumped 720 x 480 PAM.
 std::array<std::uint8_t, 4> pamPixel(const Bytes& pam, int x, int y)
 {
-    const std::size_t at = pamHeader.size() + (static_cast<std::size_t>(y) * sceneWidth + static_cast<std::size_t>(x)) * 4;
+    const std::size_t at =
+        pamHeader.size() + (static_cast<std::size_t>(y) * sceneWidth + static_cast<std::size_t>(x)) * 4;
     return {pam.at(at), pam.at(at + 1), pam.at(at + 2), pam.at(at + 3)};
 }
 
@@ -65,7 +66,9 @@ constexpr Rgba magenta = {0xFF, 0x00, 0xFF, 0xFF};
 Bytes maskWithBlocks(const std::vector<int>& blockLeft, int nearBlack = 0)
 {
     constexpr std::uint32_t white = 0, black = 1, darkGrey = 2;
-    return bmp::makeBmp({.width = sceneWidth, .height = sceneHeight, .bitsPerPixel = 8,
+    return bmp::makeBmp({.width = sceneWidth,
+                         .height = sceneHeight,
+                         .bitsPerPixel = 8,
                          .palette = {0xFFFFFF, 0x000000, 0x101010}},
                         [&](std::int64_t x, std::int64_t y) {
                             if (y == 0 && x < nearBlack)
@@ -96,7 +99,10 @@ protected:
         std::error_code ignored;
         std::filesystem::remove_all(dir, ignored);
     }
-    void write(const std::string& name, const Bytes& bytes) { ASSERT_TRUE(bmp::writeFile((dir / name).string(), bytes)); }
+    void write(const std::string& name, const Bytes& bytes)
+    {
+        ASSERT_TRUE(bmp::writeFile((dir / name).string(), bytes));
+    }
 
     std::filesystem::path dir;
 };
@@ -108,12 +114,12 @@ TEST_F(PicturesToolTest, GoodPicturesWithAHitInEveryZonePass)
     write("mask.bmp", maskWithBlocks({100, 255, 420, 700}, 3));
     const ToolRun run = runTool(dir.string());
     EXPECT_EQ(run.status, 0) << run.output;
-    for (const char* line : {"background.bmp: loaded; 720 x 480, 24-bit, compression 0\n",
-                             "mask.bmp: loaded; 720 x 480, 8-bit, compression 0\n",
-                             "zone 1 (x below 260): 150 hit pixels\n", "zone 2 (x 260 to 389): 50 hit pixels\n",
-                             "zone 3 (x 390 to 499): 100 hit pixels\n", "zone 4 (x 500 and above): 100 hit pixels\n",
-                             "warning: 3 mask pixels look black but never score (3 near-black, 0 black with alpha",
-                             "check passed\n"})
+    for (const char* line :
+         {"background.bmp: loaded; 720 x 480, 24-bit, compression 0\n",
+          "mask.bmp: loaded; 720 x 480, 8-bit, compression 0\n", "zone 1 (x below 260): 150 hit pixels\n",
+          "zone 2 (x 260 to 389): 50 hit pixels\n", "zone 3 (x 390 to 499): 100 hit pixels\n",
+          "zone 4 (x 500 and above): 100 hit pixels\n",
+          "warning: 3 mask pixels look black but never score (3 near-black, 0 black with alpha", "check passed\n"})
         EXPECT_NE(run.output.find(line), std::string::npos) << "no \"" << line << "\" in:\n" << run.output;
 }
 

@@ -238,8 +238,8 @@ TEST_F(Facility, PutCopiesEveryValueAndClipsAtEachEdge)
         const char* what;
         float x, y;
     };
-    const Case cases[] = {{"inside", 10, 20},     {"past left", -2, 5},     {"past top", 7, -1},
-                          {"past right", 718, 9}, {"past bottom", 3, 478}, {"rounded", 1.5f, 2.4f},
+    const Case cases[] = {{"inside", 10, 20},        {"past left", -2, 5},    {"past top", 7, -1},
+                          {"past right", 718, 9},    {"past bottom", 3, 478}, {"rounded", 1.5f, 2.4f},
                           {"wholly outside", 720, 0}};
     for (const Case& c : cases) {
         SetUp();
@@ -275,10 +275,9 @@ TEST_F(Facility, PixelReadGivesStoredValueOrWhiteOutside)
         Colour want;
     };
     const Case cases[] = {
-        {0, 0, 0x00000000u},        {719, 0, 0xFF000000u},     {719, 479, 0x01020304u},
-        {718.5f, 0, 0xFF000000u},   {-0.49f, 0, 0x00000000u},  {-0.5f, 0, 0xFFFFFFFFu},
-        {720, 0, 0xFFFFFFFFu},      {0, 480, 0xFFFFFFFFu},     {719.5f, 0, 0xFFFFFFFFu},
-        {std::nanf(""), 0, 0xFFFFFFFFu}, {5, 5, 0xFFFF00FFu},
+        {0, 0, 0x00000000u},      {719, 0, 0xFF000000u},           {719, 479, 0x01020304u}, {718.5f, 0, 0xFF000000u},
+        {-0.49f, 0, 0x00000000u}, {-0.5f, 0, 0xFFFFFFFFu},         {720, 0, 0xFFFFFFFFu},   {0, 480, 0xFFFFFFFFu},
+        {719.5f, 0, 0xFFFFFFFFu}, {std::nanf(""), 0, 0xFFFFFFFFu}, {5, 5, 0xFFFF00FFu},
     };
     for (const Case& c : cases)
         EXPECT_EQ(platform::readPixel(image, c.x, c.y), c.want) << "at (" << c.x << ", " << c.y << ")";
@@ -317,7 +316,7 @@ TEST_F(Facility, UnlockMarksRows)
         std::pair<int, int> want;
     };
     const Case cases[] = {
-        {-1, -1, {0, 479}}, {5, 10, {5, 10}},   {-3, 7, {0, 7}},
+        {-1, -1, {0, 479}},    {5, 10, {5, 10}},       {-3, 7, {0, 7}},
         {100, -1, {100, 479}}, {470, 900, {470, 479}}, {10, 5, {0, -1}},
     };
     for (const Case& c : cases) {
@@ -345,10 +344,12 @@ TEST(KeyQueue, KeepsOrderAndDropsTheOldestPastFifteen)
     platform::KeyQueue queue;
     EXPECT_EQ(queue.pop(), "");
     queue.push("a");
-    queue.push("\xff" "H");
+    queue.push("\xff"
+               "H");
     queue.push("\x1b");
     EXPECT_EQ(queue.pop(), "a");
-    EXPECT_EQ(queue.pop(), "\xff" "H");
+    EXPECT_EQ(queue.pop(), "\xff"
+                           "H");
     EXPECT_EQ(queue.pop(), "\x1b");
     EXPECT_EQ(queue.pop(), "");
 

@@ -30,8 +30,18 @@ TEST(ReplayScript, ReadsFramesRepeatsAndKeys)
     EXPECT_EQ(script.lines[0].x, 10);
     EXPECT_EQ(script.lines[0].buttons, 1);
     EXPECT_EQ(script.lines[1].repeat, 3);
-    EXPECT_EQ(script.lines[1].keys,
-              (std::vector<std::string>{"\x1b", "\xff" "k", "\xff" "H", "\xff" "P", "\xff" "K", "\xff" "M", "a"}));
+    EXPECT_EQ(script.lines[1].keys, (std::vector<std::string>{"\x1b",
+                                                              "\xff"
+                                                              "k",
+                                                              "\xff"
+                                                              "H",
+                                                              "\xff"
+                                                              "P",
+                                                              "\xff"
+                                                              "K",
+                                                              "\xff"
+                                                              "M",
+                                                              "a"}));
     EXPECT_EQ(script.lines[2].buttons, -1);
     EXPECT_EQ(script.lines[3].keys, (std::vector<std::string>{"#"}));
 }
@@ -62,8 +72,8 @@ TEST(ReplayScript, NamesTheFirstBadLine)
         std::istringstream text(c.text);
         const orvanel::Script script = orvanel::parseScript(text);
         EXPECT_EQ(script.errorLine, c.line) << c.text;
-        EXPECT_NE(script.error.find(c.says), std::string::npos) << "have '" << script.error << "', want '" << c.says
-                                                                << "' for " << c.text;
+        EXPECT_NE(script.error.find(c.says), std::string::npos)
+            << "have '" << script.error << "', want '" << c.says << "' for " << c.text;
     }
 }
 
@@ -82,9 +92,8 @@ class Replay : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        folder = fs::temp_directory_path() /
-                 ("orvanel-replay-test-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder = fs::temp_directory_path() / ("orvanel-replay-test-" + std::to_string(::getpid()) + "-" +
+                                              ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(folder);
     }
     void TearDown() override { fs::remove_all(folder); }
@@ -98,8 +107,8 @@ protected:
     Run replay(const std::string& script, const std::string& extra = "")
     {
         std::ofstream(folder / "script.txt") << script;
-        const std::string command = "cd '" + folder.string() + "' && '" ORVANEL_REPLAY "' script.txt " + extra +
-                                    " 2> stderr.txt";
+        const std::string command =
+            "cd '" + folder.string() + "' && '" ORVANEL_REPLAY "' script.txt " + extra + " 2> stderr.txt";
         Run run;
         FILE* out = ::popen(command.c_str(), "r");
         char buffer[4096];

@@ -150,8 +150,8 @@ TEST_F(Scene, GeneratedFilesAreTheCommittedPictures)
         ASSERT_FALSE(want.empty()) << name << " missing from pictures/";
         ASSERT_EQ(have.size(), want.size()) << name;
         const auto [mine, theirs] = std::mismatch(have.begin(), have.end(), want.begin());
-        EXPECT_TRUE(mine == have.end()) << name << " first differs at byte " << (mine - have.begin())
-                                        << ": have " << int{*mine} << ", want " << int{*theirs}
+        EXPECT_TRUE(mine == have.end()) << name << " first differs at byte " << (mine - have.begin()) << ": have "
+                                        << int{*mine} << ", want " << int{*theirs}
                                         << " (run orvanel-scene pictures/ after changing the scene)";
     }
 }
@@ -224,8 +224,7 @@ TEST_F(Scene, EveryFigureLiesInsideOneZoneClearOfItsLimits)
             }
             const int zone = zoneOf(left);
             const Zone z = zones[static_cast<std::size_t>(zone)];
-            EXPECT_EQ(zoneOf(right), zone) << "silhouette spans x " << left << ".." << right
-                                           << " across a zone limit";
+            EXPECT_EQ(zoneOf(right), zone) << "silhouette spans x " << left << ".." << right << " across a zone limit";
             if (z.left > 0) {
                 EXPECT_GE(left, z.left + margin) << "zone " << zone + 1 << " silhouette reaches x " << left;
             }

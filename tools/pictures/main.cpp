@@ -39,33 +39,31 @@ constexpr Colour borderColour = 0xFFFFFF00;
 // Zone borders are dashed so the scene shows between the dashes.
 constexpr int dashLength = 4;
 
-constexpr const char* usage =
-    "usage: orvanel-pictures [DIR]\n"
-    "       orvanel-pictures --dump FILE OUT.pam\n"
-    "       orvanel-pictures --overlay DIR OUT.pam\n"
-    "       orvanel-pictures --help\n";
+constexpr const char* usage = "usage: orvanel-pictures [DIR]\n"
+                              "       orvanel-pictures --dump FILE OUT.pam\n"
+                              "       orvanel-pictures --overlay DIR OUT.pam\n"
+                              "       orvanel-pictures --help\n";
 
-constexpr const char* help =
-    "Checks the game's pictures by loading them exactly as the game does, each\n"
-    "into a fresh 720 x 480 image filled with opaque magenta.\n"
-    "\n"
-    "orvanel-pictures [DIR]\n"
-    "    Loads DIR/background.bmp and DIR/mask.bmp (DIR defaults to \".\") and\n"
-    "    reports each load's result, cause and header, the mask's hit pixels\n"
-    "    (exactly 0xFF000000) in each of the four zones, and pixels that look\n"
-    "    black but never score. Exit status 0 when both pictures load and every\n"
-    "    zone has a hit pixel, 1 otherwise.\n"
-    "orvanel-pictures --dump FILE OUT.pam\n"
-    "    Loads FILE and writes the whole 720 x 480 image as a PAM picture (RGB\n"
-    "    and alpha), whatever the result. Exit status is the load's result\n"
-    "    code: 0 loaded, 2 cannot be opened, 3 not a picture the game reads or\n"
-    "    ends too early; 1 when OUT.pam cannot be written.\n"
-    "orvanel-pictures --overlay DIR OUT.pam\n"
-    "    Runs the check and writes the scene with hit pixels tinted green,\n"
-    "    black-looking misses orange and the zone borders dashed yellow.\n"
-    "    Exit status as for the check.\n"
-    "\n"
-    "A command line not of these forms exits with status 64.\n";
+constexpr const char* help = "Checks the game's pictures by loading them exactly as the game does, each\n"
+                             "into a fresh 720 x 480 image filled with opaque magenta.\n"
+                             "\n"
+                             "orvanel-pictures [DIR]\n"
+                             "    Loads DIR/background.bmp and DIR/mask.bmp (DIR defaults to \".\") and\n"
+                             "    reports each load's result, cause and header, the mask's hit pixels\n"
+                             "    (exactly 0xFF000000) in each of the four zones, and pixels that look\n"
+                             "    black but never score. Exit status 0 when both pictures load and every\n"
+                             "    zone has a hit pixel, 1 otherwise.\n"
+                             "orvanel-pictures --dump FILE OUT.pam\n"
+                             "    Loads FILE and writes the whole 720 x 480 image as a PAM picture (RGB\n"
+                             "    and alpha), whatever the result. Exit status is the load's result\n"
+                             "    code: 0 loaded, 2 cannot be opened, 3 not a picture the game reads or\n"
+                             "    ends too early; 1 when OUT.pam cannot be written.\n"
+                             "orvanel-pictures --overlay DIR OUT.pam\n"
+                             "    Runs the check and writes the scene with hit pixels tinted green,\n"
+                             "    black-looking misses orange and the zone borders dashed yellow.\n"
+                             "    Exit status as for the check.\n"
+                             "\n"
+                             "A command line not of these forms exits with status 64.\n";
 
 // One line: the result in words, its cause, and what the header said.
 std::string describe(const std::string& label, const PictureLoad& load)
@@ -75,8 +73,7 @@ std::string describe(const std::string& label, const PictureLoad& load)
         line += " (" + load.cause + ")";
     if (load.width != 0 || load.bitsPerPixel != 0) {
         line += "; " + std::to_string(load.width) + " x " + std::to_string(load.height) + ", " +
-                std::to_string(load.bitsPerPixel) + "-bit, compression " +
-                std::to_string(load.compression);
+                std::to_string(load.bitsPerPixel) + "-bit, compression " + std::to_string(load.compression);
         if (load.topDown)
             line += ", top row first";
     }
@@ -112,14 +109,15 @@ bool looksBlack(Colour c)
 
 Colour at(const platform::Image& image, int x, int y)
 {
-    return image.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) + static_cast<std::size_t>(x)];
+    return image
+        .pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) + static_cast<std::size_t>(x)];
 }
 
 // What the mask offers the shots.
 struct MaskCount {
-    std::array<long, 4> hits{};   // hit pixels in zones 1 to 4
-    long nearBlack = 0;           // dark but not pure black, opaque or not
-    long translucentBlack = 0;    // pure black whose alpha is not 0xFF
+    std::array<long, 4> hits{}; // hit pixels in zones 1 to 4
+    long nearBlack = 0;         // dark but not pure black, opaque or not
+    long translucentBlack = 0;  // pure black whose alpha is not 0xFF
 };
 
 MaskCount countMask(const platform::Image& mask)

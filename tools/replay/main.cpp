@@ -101,8 +101,7 @@ int main(int argc, char** argv)
     }
     static const orvanel::Script script = orvanel::parseScript(in);
     if (script.errorLine != 0) {
-        std::fprintf(stderr, "orvanel-replay: %s:%d: %s\n", scriptPath.c_str(), script.errorLine,
-                     script.error.c_str());
+        std::fprintf(stderr, "orvanel-replay: %s:%d: %s\n", scriptPath.c_str(), script.errorLine, script.error.c_str());
         return usageStatus;
     }
     cursor.script = &script;

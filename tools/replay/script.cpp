@@ -14,8 +14,17 @@ constexpr int screenHeight = 480;
 std::string keyEntry(const std::string& name)
 {
     static const std::pair<const char*, const char*> named[] = {
-        {"esc", "\x1b"},      {"close", "\xff" "k"}, {"up", "\xff" "H"},
-        {"down", "\xff" "P"}, {"left", "\xff" "K"},  {"right", "\xff" "M"},
+        {"esc", "\x1b"},
+        {"close", "\xff"
+                  "k"},
+        {"up", "\xff"
+               "H"},
+        {"down", "\xff"
+                 "P"},
+        {"left", "\xff"
+                 "K"},
+        {"right", "\xff"
+                  "M"},
     };
     for (const auto& [word, entry] : named)
         if (name == word)

@@ -19,8 +19,8 @@ namespace orvanel {
 
 // One script line: a frame's input, repeated.
 struct ScriptLine {
-    std::int64_t repeat = 1;       // frames this line stands for
-    std::int32_t x = -1;           // the mouse read of each of those frames
+    std::int64_t repeat = 1; // frames this line stands for
+    std::int32_t x = -1;     // the mouse read of each of those frames
     std::int32_t y = -1;
     std::int32_t buttons = -1;
     std::vector<std::string> keys; // as the key queue holds them

@@ -8,11 +8,26 @@ namespace orvanel::scene {
 
 namespace {
 
-Vec operator+(Vec a, Vec b) { return {a.x + b.x, a.y + b.y}; }
-Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y}; }
-Vec operator*(Vec a, double s) { return {a.x * s, a.y * s}; }
-double dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y; }
-double length(Vec a) { return std::sqrt(dot(a, a)); }
+Vec operator+(Vec a, Vec b)
+{
+    return {a.x + b.x, a.y + b.y};
+}
+Vec operator-(Vec a, Vec b)
+{
+    return {a.x - b.x, a.y - b.y};
+}
+Vec operator*(Vec a, double s)
+{
+    return {a.x * s, a.y * s};
+}
+double dot(Vec a, Vec b)
+{
+    return a.x * b.x + a.y * b.y;
+}
+double length(Vec a)
+{
+    return std::sqrt(dot(a, a));
+}
 
 Vec unit(Vec a)
 {
@@ -20,7 +35,10 @@ Vec unit(Vec a)
     return len > 0 ? a * (1 / len) : Vec{1, 0};
 }
 
-Bounds grow(Bounds b, double by) { return {b.minX - by, b.minY - by, b.maxX + by, b.maxY + by}; }
+Bounds grow(Bounds b, double by)
+{
+    return {b.minX - by, b.minY - by, b.maxX + by, b.maxY + by};
+}
 
 Bounds join(Bounds a, Bounds b)
 {
@@ -73,7 +91,10 @@ Rgb shade(const Part& part, Vec p)
     return mix(base, c, paint.shading);
 }
 
-double coverage(double distance, double softness) { return std::clamp(0.5 - distance / softness, 0.0, 1.0); }
+double coverage(double distance, double softness)
+{
+    return std::clamp(0.5 - distance / softness, 0.0, 1.0);
+}
 
 } // namespace
 
@@ -151,28 +172,24 @@ Shape polygon(std::vector<Vec> corners, double rounding)
 
 Shape unite(Shape a, Shape b)
 {
-    return {join(a.bounds, b.bounds), [da = std::move(a.distance), db = std::move(b.distance)](Vec p) {
-                return std::min(da(p), db(p));
-            }};
+    return {join(a.bounds, b.bounds),
+            [da = std::move(a.distance), db = std::move(b.distance)](Vec p) { return std::min(da(p), db(p)); }};
 }
 
 Shape intersect(Shape a, Shape b)
 {
-    return {overlap(a.bounds, b.bounds), [da = std::move(a.distance), db = std::move(b.distance)](Vec p) {
-                return std::max(da(p), db(p));
-            }};
+    return {overlap(a.bounds, b.bounds),
+            [da = std::move(a.distance), db = std::move(b.distance)](Vec p) { return std::max(da(p), db(p)); }};
 }
 
 Shape subtract(Shape a, Shape b)
 {
-    return {a.bounds, [da = std::move(a.distance), db = std::move(b.distance)](Vec p) {
-                return std::max(da(p), -db(p));
-            }};
+    return {a.bounds,
+            [da = std::move(a.distance), db = std::move(b.distance)](Vec p) { return std::max(da(p), -db(p)); }};
 }
 
 Canvas::Canvas(int width, int height, Rgb fill)
-    : width_(width), height_(height),
-      pixels_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), fill)
+    : width_(width), height_(height), pixels_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), fill)
 {
 }
 
@@ -217,7 +234,10 @@ void paint(Canvas& canvas, Mask& mask, const Part& part)
     }
 }
 
-std::uint8_t channel(double value) { return static_cast<std::uint8_t>(std::clamp(value + 0.5, 0.0, 255.0)); }
+std::uint8_t channel(double value)
+{
+    return static_cast<std::uint8_t>(std::clamp(value + 0.5, 0.0, 255.0));
+}
 
 double Random::next()
 {

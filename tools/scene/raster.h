@@ -53,16 +53,16 @@ Shape subtract(Shape a, Shape b);
 
 // How a shape is coloured.
 struct Paint {
-    Rgb colour;          // the fill as it looks in full light
-    double shading = 0;  // 0 flat, 1 fully shaded as a lit dome
-    double gloss = 0;    // strength of the highlight on the lit side
-    Rgb outline{};       // colour of the band just outside the edge
+    Rgb colour;              // the fill as it looks in full light
+    double shading = 0;      // 0 flat, 1 fully shaded as a lit dome
+    double gloss = 0;        // strength of the highlight on the lit side
+    Rgb outline{};           // colour of the band just outside the edge
     double outlineWidth = 0; // of that band, in pixels; 0 for none
     double opacity = 1;      // 1 covers what lies below
-    double softness = 1; // edge ramp in pixels: 1 is plain anti-aliasing
-    Rgb fadeTo{};        // colour reached at row fadeUntil, from colour at fadeFrom
-    double fadeFrom = 0;  // row where the fade starts
-    double fadeUntil = 0; // no fade unless above fadeFrom
+    double softness = 1;     // edge ramp in pixels: 1 is plain anti-aliasing
+    Rgb fadeTo{};            // colour reached at row fadeUntil, from colour at fadeFrom
+    double fadeFrom = 0;     // row where the fade starts
+    double fadeUntil = 0;    // no fade unless above fadeFrom
 };
 
 // One shape of the scene; hittable ones also go into the mask.
@@ -88,8 +88,8 @@ private:
         return static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x);
     }
 
-    int width_;  // in pixels
-    int height_; // in pixels
+    int width_;               // in pixels
+    int height_;              // in pixels
     std::vector<Rgb> pixels_; // row after row, top row first
 };
 
@@ -109,8 +109,8 @@ private:
         return static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x);
     }
 
-    int width_;  // in pixels
-    int height_; // in pixels
+    int width_;                      // in pixels
+    int height_;                     // in pixels
     std::vector<std::uint8_t> hits_; // 1 where hittable, row after row
 };
 

@@ -31,9 +31,15 @@ struct Pose {
     Vec operator()(double dx, double dy) const { return {feet.x + dx, feet.y + dy}; }
 };
 
-Paint flat(Rgb colour) { return Paint{.colour = colour}; }
+Paint flat(Rgb colour)
+{
+    return Paint{.colour = colour};
+}
 
-Paint lit(Rgb colour, double gloss = 0.1) { return Paint{.colour = colour, .shading = 1, .gloss = gloss}; }
+Paint lit(Rgb colour, double gloss = 0.1)
+{
+    return Paint{.colour = colour, .shading = 1, .gloss = gloss};
+}
 
 Paint outlined(Paint paint, double width)
 {
@@ -49,8 +55,14 @@ Part groundShadow(Vec centre, double radiusX, double radiusY)
 }
 
 // Everything above y is kept; used to cut flat cloud bottoms and hat brims.
-Shape above(double y) { return {{-1e4, -1e4, 1e4, y}, [y](Vec p) { return p.y - y; }}; }
-Shape below(double y) { return {{-1e4, y, 1e4, 1e4}, [y](Vec p) { return y - p.y; }}; }
+Shape above(double y)
+{
+    return {{-1e4, -1e4, 1e4, y}, [y](Vec p) { return p.y - y; }};
+}
+Shape below(double y)
+{
+    return {{-1e4, y, 1e4, 1e4}, [y](Vec p) { return y - p.y; }};
+}
 
 void drawSky(Canvas& canvas)
 {
@@ -119,8 +131,8 @@ void addRange(std::vector<Part>& parts, const std::vector<Vec>& ridge, Rgb rock,
 void addFarFir(std::vector<Part>& parts, Vec foot, double height)
 {
     const double half = height * 0.3;
-    parts.push_back({polygon({{foot.x - half, foot.y}, {foot.x + half, foot.y}, {foot.x, foot.y - height}}),
-                     flat({78, 112, 124})});
+    parts.push_back(
+        {polygon({{foot.x - half, foot.y}, {foot.x + half, foot.y}, {foot.x, foot.y - height}}), flat({78, 112, 124})});
 }
 
 void addSnowfield(std::vector<Part>& parts)
@@ -132,8 +144,11 @@ void addSnowfield(std::vector<Part>& parts)
         edge.push_back({x, horizonY - 2 + random.between(-2.5, 2.5)});
     }
     edge.push_back({730, 485});
-    parts.push_back({polygon(edge), Paint{.colour = {208, 222, 240}, .softness = 1.2, .fadeTo = {248, 250, 254},
-                                          .fadeFrom = horizonY, .fadeUntil = 470}});
+    parts.push_back({polygon(edge), Paint{.colour = {208, 222, 240},
+                                          .softness = 1.2,
+                                          .fadeTo = {248, 250, 254},
+                                          .fadeFrom = horizonY,
+                                          .fadeUntil = 470}});
 }
 
 // A long low mound of drifted snow: lit on top, blue where it turns away.
@@ -141,8 +156,8 @@ void addDrift(std::vector<Part>& parts, Vec centre, double radiusX, double radiu
 {
     parts.push_back({ellipse({centre.x + 6, centre.y + 5}, radiusX, radiusY),
                      Paint{.colour = {176, 194, 226}, .opacity = 0.45, .softness = 9}});
-    parts.push_back({ellipse(centre, radiusX, radiusY), Paint{.colour = {250, 252, 255}, .shading = 0.32,
-                                                              .softness = 2.5}});
+    parts.push_back(
+        {ellipse(centre, radiusX, radiusY), Paint{.colour = {250, 252, 255}, .shading = 0.32, .softness = 2.5}});
 }
 
 void addPine(std::vector<Part>& parts, Vec foot, double height)
@@ -226,8 +241,8 @@ void addPenguin(std::vector<Part>& parts, Pose at)
     parts.push_back({ellipse(at(6, -1.5), 5.5, 2.6), outlined(lit(orange), line), true});
     parts.push_back({ellipse(at(-13, -19), 11, 3.8, {-0.35, 1}), outlined(lit(navy), line), true});
     parts.push_back({ellipse(at(14, -22), 11, 3.8, {0.6, -1}), outlined(lit(navy), line), true});
-    parts.push_back({unite(ellipse(at(0, -20), 14, 20), circle(at(0, -39), 10.5)), outlined(lit(navy, 0.3), line),
-                     true});
+    parts.push_back(
+        {unite(ellipse(at(0, -20), 14, 20), circle(at(0, -39), 10.5)), outlined(lit(navy, 0.3), line), true});
     parts.push_back({ellipse(at(0, -16), 10, 14.5), lit({246, 246, 250}), true});
     parts.push_back({unite(circle(at(-3.2, -40), 5), circle(at(3.2, -40), 5)), lit({246, 246, 250}), true});
     parts.push_back({capsule(at(-9, -30), at(9, -30), 2.4, 2.4), outlined(lit({40, 170, 170}), 0.8), true});
@@ -255,8 +270,8 @@ void addSnowman(std::vector<Part>& parts, Pose at)
     parts.push_back({circle(at(0, -92), 14), outlined(lit(snow, 0.25), line), true});
     const Rgb scarf{64, 162, 104};
     parts.push_back({capsule(at(-13, -79), at(13, -79), 4.2, 4.2), outlined(lit(scarf), 1.2), true});
-    parts.push_back({polygon({at(5, -80), at(12, -80), at(16, -62), at(9, -61)}, 1.2), outlined(lit(scarf), 1.2),
-                     true});
+    parts.push_back(
+        {polygon({at(5, -80), at(12, -80), at(16, -62), at(9, -61)}, 1.2), outlined(lit(scarf), 1.2), true});
     for (const double y : {-68.0, -57.0, -32.0, -19.0}) {
         parts.push_back({circle(at(0, y), 2.2), lit(coal, 0.3), true});
     }
@@ -265,13 +280,12 @@ void addSnowman(std::vector<Part>& parts, Pose at)
     for (const Vec d : {Vec{-5.5, -88.5}, Vec{-2.8, -86.8}, Vec{0, -86.3}, Vec{2.8, -86.8}, Vec{5.5, -88.5}}) {
         parts.push_back({circle(at(d.x, d.y), 1), flat(coal), true});
     }
-    parts.push_back({polygon({at(0, -94), at(17, -91.5), at(0, -89.5)}, 0.6), outlined(lit({240, 128, 40}), 1),
-                     true});
+    parts.push_back({polygon({at(0, -94), at(17, -91.5), at(0, -89.5)}, 0.6), outlined(lit({240, 128, 40}), 1), true});
     const Rgb hat{60, 54, 74};
-    parts.push_back({polygon({at(-10, -104), at(10, -104), at(9, -123), at(-9, -123)}, 1),
-                     outlined(lit(hat, 0.2), line), true});
-    parts.push_back({polygon({at(-9.9, -111), at(9.9, -111), at(9.75, -106.5), at(-9.75, -106.5)}),
-                     lit({226, 172, 52}), true});
+    parts.push_back(
+        {polygon({at(-10, -104), at(10, -104), at(9, -123), at(-9, -123)}, 1), outlined(lit(hat, 0.2), line), true});
+    parts.push_back(
+        {polygon({at(-9.9, -111), at(9.9, -111), at(9.75, -106.5), at(-9.75, -106.5)}), lit({226, 172, 52}), true});
     parts.push_back({capsule(at(-16, -104), at(16, -104), 2.4, 2.4), outlined(lit(hat, 0.2), line), true});
 }
 
@@ -331,8 +345,8 @@ void addBear(std::vector<Part>& parts, Pose at)
         parts.push_back({circle(at(d.x, d.y), 2.6), lit(tan), true});
     }
     const Rgb scarf{236, 168, 44};
-    parts.push_back({polygon({at(16, -118), at(34, -116), at(38, -70), at(22, -72)}, 2), outlined(lit(scarf), 1.8),
-                     true});
+    parts.push_back(
+        {polygon({at(16, -118), at(34, -116), at(38, -70), at(22, -72)}, 2), outlined(lit(scarf), 1.8), true});
     for (const double y : {-100.0, -86.0}) {
         parts.push_back({intersect(polygon({at(16, -118), at(34, -116), at(38, -70), at(22, -72)}, 2),
                                    polygon({at(0, y), at(60, y), at(60, y + 6), at(0, y + 6)})),
@@ -341,10 +355,10 @@ void addBear(std::vector<Part>& parts, Pose at)
     parts.push_back({capsule(at(-40, -116), at(40, -116), 11, 11), outlined(lit(scarf), 1.8), true});
     parts.push_back({ellipse(at(0, -150), 47, 40), outlined(lit(fur, 0.12), line), true});
     parts.push_back({ellipse(at(0, -136), 21, 15), lit(tan, 0.15), true});
-    parts.push_back({ellipse(at(-28, -139), 7, 4), Paint{.colour = {236, 128, 132}, .opacity = 0.45, .softness = 2},
-                     true});
-    parts.push_back({ellipse(at(28, -139), 7, 4), Paint{.colour = {236, 128, 132}, .opacity = 0.45, .softness = 2},
-                     true});
+    parts.push_back(
+        {ellipse(at(-28, -139), 7, 4), Paint{.colour = {236, 128, 132}, .opacity = 0.45, .softness = 2}, true});
+    parts.push_back(
+        {ellipse(at(28, -139), 7, 4), Paint{.colour = {236, 128, 132}, .opacity = 0.45, .softness = 2}, true});
     parts.push_back({ellipse(at(0, -145), 8.5, 6), lit({58, 40, 44}, 0.5), true});
     parts.push_back({capsule(at(0, -140), at(0, -134), 1.4, 1.4), flat(eyeDark), true});
     parts.push_back({capsule(at(-8, -136), at(0, -133), 1.4, 1.4), flat(eyeDark), true});
@@ -354,8 +368,8 @@ void addBear(std::vector<Part>& parts, Pose at)
         parts.push_back({circle(at(16 * side - 1.5, -159), 1.6), flat(white), true});
         parts.push_back({capsule(at(22 * side, -168), at(10 * side, -170), 1.7, 1.7), flat(furDark), true});
     }
-    parts.push_back({intersect(ellipse(at(0, -171), 45, 25), above(at(0, -171).y)), outlined(lit(hat, 0.2), line),
-                     true});
+    parts.push_back(
+        {intersect(ellipse(at(0, -171), 45, 25), above(at(0, -171).y)), outlined(lit(hat, 0.2), line), true});
     for (int k = -3; k <= 3; ++k) {
         parts.push_back({capsule(at(9 * k, -173), at(7.4 * k, -187 + std::abs(k) * 2), 1, 1),
                          Paint{.colour = {36, 92, 152}, .opacity = 0.7}, true});
@@ -392,12 +406,38 @@ Pictures renderScene()
     addCloud(parts, {332, 26}, 70);
     addCloud(parts, {500, 62}, 56);
     addRange(parts,
-             {{-10, 76}, {34, 56}, {74, 72}, {124, 40}, {168, 66}, {206, 54}, {248, 80}, {302, 48}, {352, 32},
-              {404, 62}, {446, 52}, {492, 78}, {542, 44}, {592, 70}, {642, 54}, {690, 80}, {730, 64}},
+             {{-10, 76},
+              {34, 56},
+              {74, 72},
+              {124, 40},
+              {168, 66},
+              {206, 54},
+              {248, 80},
+              {302, 48},
+              {352, 32},
+              {404, 62},
+              {446, 52},
+              {492, 78},
+              {542, 44},
+              {592, 70},
+              {642, 54},
+              {690, 80},
+              {730, 64}},
              {170, 186, 218}, {236, 241, 250}, 62, 11);
     addRange(parts,
-             {{-10, 94}, {44, 82}, {96, 96}, {150, 78}, {206, 95}, {262, 88}, {322, 98}, {382, 82}, {442, 96},
-              {520, 84}, {600, 98}, {664, 84}, {730, 96}},
+             {{-10, 94},
+              {44, 82},
+              {96, 96},
+              {150, 78},
+              {206, 95},
+              {262, 88},
+              {322, 98},
+              {382, 82},
+              {442, 96},
+              {520, 84},
+              {600, 98},
+              {664, 84},
+              {730, 96}},
              {140, 162, 200}, {226, 234, 247}, 90, 12);
     Random firs(5);
     for (double x = 2; x < 720; x += firs.between(5, 11)) {
