@@ -17,7 +17,7 @@ import time
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 PICTURES = os.path.join(ROOT, "pictures")
 BUILD = os.path.join(ROOT, "build-bench-tsan")
-sys.path.insert(0, os.path.join(ROOT, "tests", "py"))
+sys.path.insert(0, os.path.join(ROOT, "support", "py"))
 from pictures import hit_points  # noqa: E402
 from xsession import XSession  # noqa: E402
 # Keys that are read and ignored: letters, digits, named keys, arrows.

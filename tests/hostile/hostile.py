@@ -16,6 +16,9 @@ import sys
 import tempfile
 import zlib
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support", "py"))
+from bmp import bmp24, mask1  # noqa: E402
+
 WIDTH, HEIGHT = 720, 480
 MAGENTA = 0xFFFF00FF
 # Frames 1 to 5 show the bare scene; a click in frame 6 on (200, 300) lands
@@ -25,27 +28,6 @@ FRAMES = 36
 # A hang is a failure, not a slow pass: the whole run normally takes well
 # under a second.
 HANG_SECONDS = 30
-
-
-def bmp24(width, height, rows):
-    """A 24-bit bottom-up file whose header says width x height, holding the
-    given rows of (r, g, b) tuples in file order."""
-    stride = (width * 3 + 3) // 4 * 4
-    body = b"".join(bytes(c for r, g, b in row for c in (b, g, r)).ljust(stride, b"\0") for row in rows)
-    header = struct.pack("<2sIHHI", b"BM", 54 + len(body), 0, 0, 54)
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(body), 2835, 2835, 0, 0)
-    return header + info + body
-
-
-def black_mask():
-    """A valid 720 x 480 1-bit mask, black everywhere."""
-    stride = (WIDTH + 31) // 32 * 4
-    body = bytes(stride * HEIGHT)
-    palette = struct.pack("<II", 0x000000, 0xFFFFFF)
-    offset = 14 + 40 + len(palette)
-    header = struct.pack("<2sIHHI", b"BM", offset + len(body), 0, 0, offset)
-    info = struct.pack("<IiiHHIIiiII", 40, WIDTH, HEIGHT, 1, 1, 0, len(body), 0, 0, 2, 0)
-    return header + info + palette + body
 
 
 def shade(x, y):
@@ -118,7 +100,7 @@ def case_huge_width(folder):
 
 def case_truncated(folder):
     write(folder, "background.bmp", truncated())
-    write(folder, "mask.bmp", black_mask())
+    write(folder, "mask.bmp", mask1(WIDTH, HEIGHT, lambda x, y: True))
 
 
 def case_pipe_and_device(folder):

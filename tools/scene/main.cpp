@@ -1,22 +1,44 @@
 // orvanel-scene FOLDER: writes the game's background.bmp and mask.bmp into
-// FOLDER, the same bytes on every run.
+// FOLDER, the same bytes on every run: the scene as a 24-bit picture and the
+// mask as a 1-bit one, palette entry 0 pure black (a hit) and 1 pure white.
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <vector>
 
-#include "bmp.h"
+#include "bmp_writer.h"
 #include "scene.h"
 
 namespace {
 
-bool writeFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes)
+// 72 dots per inch, what picture viewers expect to find.
+constexpr std::uint32_t pixelsPerMetre = 2835;
+
+std::vector<std::uint8_t> encodeScene(const orvanel::scene::Canvas& canvas)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return static_cast<bool>(out);
+    orvanel::bmp::BmpLayout layout;
+    layout.width = canvas.width();
+    layout.height = canvas.height();
+    layout.bitsPerPixel = 24;
+    layout.pixelsPerMetre = pixelsPerMetre;
+    return orvanel::bmp::makeBmp(layout, [&canvas](std::int64_t x, std::int64_t y) {
+        const orvanel::scene::Rgb c = canvas.at(static_cast<int>(x), static_cast<int>(y));
+        using orvanel::scene::channel;
+        return std::uint32_t{channel(c.r)} << 16 | std::uint32_t{channel(c.g)} << 8 | channel(c.b);
+    });
+}
+
+std::vector<std::uint8_t> encodeMask(const orvanel::scene::Mask& mask)
+{
+    orvanel::bmp::BmpLayout layout;
+    layout.width = mask.width();
+    layout.height = mask.height();
+    layout.bitsPerPixel = 1;
+    layout.pixelsPerMetre = pixelsPerMetre;
+    layout.palette = {0x000000, 0xFFFFFF};
+    return orvanel::bmp::makeBmp(layout, [&mask](std::int64_t x, std::int64_t y) {
+        return mask.at(static_cast<int>(x), static_cast<int>(y)) ? 0u : 1u;
+    });
 }
 
 } // namespace
@@ -31,11 +53,11 @@ int main(int argc, char** argv)
     const orvanel::scene::Pictures pictures = orvanel::scene::renderScene();
     const std::filesystem::path background = folder / "background.bmp";
     const std::filesystem::path mask = folder / "mask.bmp";
-    if (!writeFile(background, orvanel::scene::encodeColourBmp(pictures.background))) {
+    if (!orvanel::bmp::writeFile(background.string(), encodeScene(pictures.background))) {
         std::cerr << "orvanel-scene: cannot write " << background.string() << "\n";
         return 1;
     }
-    if (!writeFile(mask, orvanel::scene::encodeMaskBmp(pictures.mask))) {
+    if (!orvanel::bmp::writeFile(mask.string(), encodeMask(pictures.mask))) {
         std::cerr << "orvanel-scene: cannot write " << mask.string() << "\n";
         return 1;
     }

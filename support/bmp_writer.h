@@ -1,6 +1,7 @@
-// Builds BMP files in memory for the tests, the fuzz seeds and the
-// benchmarks: every header size, bit count, palette and mask layout, with
-// each header field under the caller's control so bad files are easy to make.
+// Builds BMP files in memory for the tests, the fuzz seeds, the benchmarks
+// and the scene generator: every header size, bit count, palette and mask
+// layout, with each header field under the caller's control so bad files are
+// easy to make.
 #pragma once
 
 #include <algorithm>
@@ -24,6 +25,7 @@ struct BmpLayout {
     std::uint16_t planes = 1;
     std::uint16_t bitsPerPixel = 24;
     std::uint32_t compression = 0;
+    std::uint32_t pixelsPerMetre = 0;         // both resolution fields; 2835 is 72 dots per inch
     std::vector<std::uint32_t> palette{};         // 0x00RRGGBB entries
     std::optional<bool> threeBytePalette{};       // default: with the core header only
     std::array<std::uint32_t, 3> masks{};         // red, green, blue
@@ -139,7 +141,11 @@ inline std::vector<std::uint8_t> makeBmp(const BmpLayout& layout, const PixelSou
         field16(28, layout.bitsPerPixel);
         field32(30, layout.compression);
         field32(34, static_cast<std::uint32_t>(std::min<std::uint64_t>(stride * rows, 0xFFFFFFFFu)));
+        field32(38, layout.pixelsPerMetre);
+        field32(42, layout.pixelsPerMetre);
+        // Colours used and colours important: the whole palette.
         field32(46, static_cast<std::uint32_t>(layout.palette.size()));
+        field32(50, static_cast<std::uint32_t>(layout.palette.size()));
         field32(54, layout.masks[0]);
         field32(58, layout.masks[1]);
         field32(62, layout.masks[2]);
