@@ -11,23 +11,22 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 installMissing "${buildPackages[@]}" googletest libgtest-dev xvfb xauth xdotool x11-utils imagemagick openbox \
     python3 python3-xlib wmctrl clang libclang-rt-14-dev libbenchmark-dev libstb-dev pkg-config
 jobs=$(nproc)
+cd "$root"
 
 echo "== unit tests under ASan and UBSan"
-cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVANEL_WINDOW=OFF \
-    -DORVANEL_SANITIZE=address,undefined >/dev/null
-cmake --build "$root/build-asan" -j "$jobs"
-ctest --test-dir "$root/build-asan" -j "$jobs" --output-on-failure
+cmake --preset asan >/dev/null
+cmake --build --preset asan -j "$jobs"
+ctest --preset asan -j "$jobs"
 
 echo "== window tests under TSan"
-cmake -S "$root" -B "$root/build-tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DORVANEL_SANITIZE=thread >/dev/null
-cmake --build "$root/build-tsan" -j "$jobs" --target window_check orvanel orvanel-pictures
-ctest --test-dir "$root/build-tsan" -L window --output-on-failure
+cmake --preset tsan >/dev/null
+cmake --build --preset tsan -j "$jobs" --target window_check orvanel orvanel-pictures
+ctest --preset tsan
 
 echo "== fuzzing the picture reader for 60 s"
 "$root/fuzz/run" 60
 
 echo "== the whole suite, Release"
-cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVANEL_BENCH=ON >/dev/null
-cmake --build "$root/build" -j "$jobs"
-ctest --test-dir "$root/build" -j "$jobs" --output-on-failure
+cmake --preset release >/dev/null
+cmake --build --preset release -j "$jobs"
+ctest --preset release -j "$jobs"
