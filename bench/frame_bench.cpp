@@ -8,20 +8,13 @@
 
 #include "game.h"
 #include "platform.h"
+#include "rules.h"
 
 namespace orvanel {
 namespace {
 
-constexpr int screenWidth = 720;
-constexpr int screenHeight = 480;
 constexpr std::size_t framePixels = std::size_t{screenWidth} * screenHeight;
 constexpr std::size_t frameBytes = framePixels * sizeof(platform::Colour);
-// What a shot starts with when thrown, and the easing it flies by.
-constexpr std::int32_t flightFrames = 20;
-constexpr double startY = 500.0;
-constexpr double easingDivisor = 6.0;
-// Label timers of a zone hit this frame.
-constexpr std::int32_t labelShown = 30;
 // Far more frames than any benchmark runs, so no shot ever lands.
 constexpr std::int32_t neverLands = 1 << 30;
 
@@ -48,7 +41,7 @@ GameState& preparedState()
 {
     static GameState state = [] {
         GameState s;
-        platform::openScreen(screenWidth, screenHeight, 32);
+        platform::openScreen(screenWidth, screenHeight, screenBitsPerPixel);
         s.backgroundImage = platform::createImage(screenWidth, screenHeight);
         s.maskImage = platform::createImage(screenWidth, screenHeight);
         Lcg random;
@@ -106,7 +99,7 @@ void BM_FrameCopyFloor(benchmark::State& bench)
 void drawSceneWith(benchmark::State& bench, bool labels, bool shots)
 {
     GameState& state = preparedState();
-    state.labelTimer.fill(labels ? labelShown : 0);
+    state.labelTimer.fill(labels ? labelFrames : 0);
     state.shotCount = 0;
     if (shots)
         fillShots(state);

@@ -17,12 +17,13 @@
 #include "bmp_writer.h"
 #include "picture.h"
 #include "platform.h"
+#include "rules.h"
 
 namespace orvanel {
 namespace {
 
-constexpr int pictureWidth = 720;
-constexpr int pictureHeight = 480;
+constexpr int pictureWidth = screenWidth;
+constexpr int pictureHeight = screenHeight;
 constexpr std::size_t picturePixels = std::size_t{pictureWidth} * pictureHeight;
 constexpr platform::Colour magenta = 0xFFFF00FFu;
 

@@ -16,12 +16,14 @@
 
 #include "picture.h"
 #include "platform.h"
+#include "rules.h"
 
 namespace orvanel {
 namespace {
 
-constexpr int imageWidth = 720;
-constexpr int imageHeight = 480;
+// The images the game loads into.
+constexpr int imageWidth = screenWidth;
+constexpr int imageHeight = screenHeight;
 constexpr platform::Colour magenta = 0xFFFF00FFu;
 // One input in this many (chosen by its bytes, so a rerun checks the same
 // ones) is also read through a file into fresh images and compared.

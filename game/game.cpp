@@ -1,23 +1,14 @@
+// Start-up and the frame loop: the whole program around the frame steps.
 #include <cstdio>
 #include <string>
 
 #include "game.h"
+#include "key_codes.h"
 #include "picture.h"
 
 namespace orvanel {
 
 namespace {
-
-constexpr int screenWidth = 720;
-constexpr int screenHeight = 480;
-constexpr int screenBitsPerPixel = 32;
-constexpr std::string_view gameTitle = "Orvanel";
-constexpr const char* backgroundFile = "background.bmp";
-constexpr const char* maskFile = "mask.bmp";
-// The pause between frames; a frame lasts this plus its work.
-constexpr int frameSleepMs = 18;
-// The key read that ends the game: Escape, alone.
-constexpr std::string_view escapeKey = "\x1b";
 
 // What a missing picture means for play, told to a player at a terminal.
 struct PictureRole {
@@ -75,7 +66,7 @@ void runGame()
         stepShots(state);
         drawScene(state);
         platform::sleepMs(frameSleepMs);
-        if (platform::readKey() == escapeKey)
+        if (platform::readKey() == platform::keys::escape)
             break;
     }
     platform::endProcess(0);

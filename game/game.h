@@ -5,13 +5,9 @@
 #include <cstdint>
 
 #include "platform.h"
+#include "rules.h"
 
 namespace orvanel {
-
-// Most shots in flight at once; no shot is thrown while the table is full.
-constexpr int shotCapacity = 1024;
-// Target zones across the scene, each with its own "OW!!" label.
-constexpr int zoneCount = 4;
 
 // One shot in flight.
 struct Shot {

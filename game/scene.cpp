@@ -1,23 +1,8 @@
+// drawScene: one whole frame drawn from the game's state: the scene, the
+// labels of recently hit zones, then every shot's disc.
 #include "game.h"
 
 namespace orvanel {
-
-namespace {
-
-constexpr std::string_view labelText = "OW!!";
-constexpr platform::Colour labelColour = 0xFF000000u;
-// Top-left corner of each zone's label, zone 1 first.
-struct LabelPosition {
-    float x;
-    float y;
-};
-constexpr std::array<LabelPosition, zoneCount> labelPositions{{{190, 112}, {386, 177}, {474, 210}, {600, 254}}};
-constexpr platform::Colour shotColour = 0xFFFF0000u;
-// A disc shrinks from radius 18 (not yet advanced) to 8.5 in its last frame.
-constexpr double radiusPerFrameLeft = 0.5;
-constexpr double smallestRadius = 8.0;
-
-} // namespace
 
 void drawScene(const GameState& state)
 {
@@ -33,7 +18,7 @@ void drawScene(const GameState& state)
     // 4. Every shot in throw order, later discs over earlier ones.
     for (std::int32_t i = 0; i < state.shotCount; ++i) {
         const Shot& shot = state.shots[static_cast<std::size_t>(i)];
-        const double radius = shot.framesLeft * radiusPerFrameLeft + smallestRadius;
+        const double radius = discRadius(shot.framesLeft);
         platform::fillCircle(static_cast<float>(shot.x), static_cast<float>(shot.y), static_cast<float>(radius),
                              shotColour);
     }

@@ -1,3 +1,5 @@
+// stepShots: one frame of the game's logic, from the mouse read to the
+// landing of a shot and the labels' countdown.
 #include <algorithm>
 #include <limits>
 #include <string>
@@ -7,35 +9,6 @@
 namespace orvanel {
 
 namespace {
-
-// framesLeft of a new shot: it lands on its twentieth advance.
-constexpr std::int32_t flightFrames = 20;
-// The horizontal middle of the screen; a shot starts halfway between it and
-// the clicked x.
-constexpr std::int32_t screenMiddleX = 360;
-// Every shot starts 20 pixels below the bottom edge of the 480-pixel screen.
-constexpr double startY = 500.0;
-// Each frame a shot covers one sixth of its remaining distance.
-constexpr double easingDivisor = 6.0;
-// The mask value that counts as a hit: opaque black, nothing near it.
-constexpr platform::Colour hitColour = 0xFF000000u;
-// Zone limits on the target's x: zone 1 below 260, zone 2 below 390,
-// zone 3 below 500, zone 4 from 500 on.
-constexpr std::array<std::int32_t, zoneCount - 1> zoneLimits{260, 390, 500};
-// A hit shows its zone's label from the hit frame for 29 frames in all.
-constexpr std::int32_t labelFrames = 30;
-
-constexpr std::string_view titlePrefix = "Orvanel - ";
-
-// The zone (1 to 4) a target x falls in.
-int zoneOf(std::int32_t targetX)
-{
-    int zone = 1;
-    for (std::int32_t limit : zoneLimits)
-        if (targetX >= limit)
-            ++zone;
-    return zone;
-}
 
 void readMouse(GameState& state)
 {

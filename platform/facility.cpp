@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "font.h"
-#include "testing.h"
+#include "windowless.h"
 
 namespace platform {
 
@@ -405,7 +405,7 @@ const std::vector<Colour>& screenPixels()
     return facility().screen;
 }
 
-namespace testing {
+namespace windowless {
 
 void resetFacility()
 {
@@ -458,6 +458,6 @@ void setMouseReadHook(std::function<void()> hook)
     mouseReadHook = std::move(hook);
 }
 
-} // namespace testing
+} // namespace windowless
 
 } // namespace platform

@@ -1,5 +1,7 @@
-// The built-in 8 x 8 font: one glyph per byte value, eight rows of eight
-// pixels, the leftmost pixel in the most significant bit.
+// The built-in 8 x 8 font: a glyph per byte value, eight rows of eight
+// pixels, the leftmost pixel in the most significant bit. It holds the
+// glyphs of 'O', 'W' and '!', the characters the game writes; every other
+// byte has the blank glyph and draws nothing.
 #pragma once
 
 #include <array>
@@ -9,7 +11,7 @@ namespace platform {
 
 using Glyph = std::array<std::uint8_t, 8>;
 
-// The glyph of a byte; a byte the font has no glyph for is blank.
+// The glyph of a byte.
 const Glyph& glyphFor(unsigned char byte);
 
 } // namespace platform

@@ -40,7 +40,10 @@ private:
 // mouse read.
 class MouseTracker {
 public:
-    explicit MouseTracker(int width = 720, int height = 480) : width_(width), height_(height) {}
+    // A tracker for a screen of width x height pixels; without a screen
+    // (the default) every read is outside.
+    MouseTracker() = default;
+    MouseTracker(int width, int height) : width_(width), height_(height) {}
 
     // The pointer moved to (x, y) in screen pixels; a position outside the
     // screen (a letterbox bar, beyond the edges) counts as outside.
@@ -63,8 +66,8 @@ public:
     MouseReading read() const;
 
 private:
-    int width_;
-    int height_;
+    int width_ = 0; // the screen's size: the area a pointer counts as over
+    int height_ = 0;
     int x_ = -1; // pointer position at its latest motion
     int y_ = -1;
     bool inWindow_ = false; // pointer over the window (not left it)

@@ -5,7 +5,8 @@
 // Every operation is called from the game's thread only. With a window
 // backend installed (installSdlWindow) a window thread shows the screen and
 // feeds the mouse state and key queue; without one the facility runs
-// windowless and tests drive it through platform/testing.h.
+// windowless, and orvanel-replay and the tests drive it through
+// platform/windowless.h.
 #pragma once
 
 #include <cstdint>

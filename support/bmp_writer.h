@@ -25,7 +25,7 @@ struct BmpLayout {
     std::uint16_t planes = 1;
     std::uint16_t bitsPerPixel = 24;
     std::uint32_t compression = 0;
-    std::uint32_t pixelsPerMetre = 0;         // both resolution fields; 2835 is 72 dots per inch
+    std::uint32_t pixelsPerMetre = 0;             // both resolution fields; 2835 is 72 dots per inch
     std::vector<std::uint32_t> palette{};         // 0x00RRGGBB entries
     std::optional<bool> threeBytePalette{};       // default: with the core header only
     std::array<std::uint32_t, 3> masks{};         // red, green, blue

@@ -9,7 +9,7 @@
 
 #include "game.h"
 #include "platform.h"
-#include "testing.h"
+#include "windowless.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ class Game : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        platform::testing::resetFacility();
+        platform::windowless::resetFacility();
         ASSERT_TRUE(platform::openScreen(720, 480, 32).ok);
         platform::setTitle("Orvanel");
         state = std::make_unique<GameState>();
@@ -43,14 +43,14 @@ protected:
         std::fill(state->backgroundImage->pixels.begin(), state->backgroundImage->pixels.end(), sceneColour);
         std::fill(state->maskImage->pixels.begin(), state->maskImage->pixels.end(), white);
     }
-    void TearDown() override { platform::testing::resetFacility(); }
+    void TearDown() override { platform::windowless::resetFacility(); }
 
     void setMask(int x, int y, Colour c) { state->maskImage->pixels[static_cast<std::size_t>(y * 720 + x)] = c; }
 
     // One frame: the mouse read sees p, then the logic and the drawing run.
     void frame(Pointer p)
     {
-        platform::testing::setPointer(p.x, p.y, p.buttons);
+        platform::windowless::setPointer(p.x, p.y, p.buttons);
         orvanel::stepShots(*state);
         orvanel::drawScene(*state);
     }
@@ -337,20 +337,20 @@ protected:
     static void runWithKeys(const std::vector<std::string>& keys, const std::filesystem::path& where)
     {
         std::filesystem::current_path(where);
-        platform::testing::resetFacility();
+        platform::windowless::resetFacility();
         static int frames = 0;
         static std::vector<std::string> pending;
         pending = keys;
-        platform::testing::setMouseReadHook([] {
+        platform::windowless::setMouseReadHook([] {
             if (frames == 0)
-                platform::testing::feedInput([](platform::MouseTracker&, platform::KeyQueue& queue) {
+                platform::windowless::feedInput([](platform::MouseTracker&, platform::KeyQueue& queue) {
                     for (const std::string& key : pending)
                         queue.push(key);
                 });
             if (frames == 100)
                 platform::endProcess(3);
         });
-        platform::testing::setSleepHook([](int ms) {
+        platform::windowless::setSleepHook([](int ms) {
             ++frames;
             const Colour corner = platform::screenPixels()[0];
             std::fprintf(stderr, "frame %d slept %d corner %08x title %s\n", frames, ms, corner,

@@ -17,7 +17,7 @@
 #include "facility.h"
 #include "picture.h"
 #include "platform.h"
-#include "testing.h"
+#include "windowless.h"
 
 namespace orvanel {
 namespace {
@@ -84,12 +84,12 @@ class PictureTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        platform::testing::resetFacility();
+        platform::windowless::resetFacility();
         ASSERT_TRUE(platform::openScreen(720, 480, 32).ok);
         image = platform::createImage(720, 480);
         ASSERT_NE(image, nullptr);
     }
-    void TearDown() override { platform::testing::resetFacility(); }
+    void TearDown() override { platform::windowless::resetFacility(); }
 
     PictureLoad load(const Bytes& file) { return loadPictureFromMemory(file, *image); }
 

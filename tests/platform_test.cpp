@@ -7,7 +7,7 @@
 
 #include "facility.h"
 #include "platform.h"
-#include "testing.h"
+#include "windowless.h"
 
 namespace {
 
@@ -22,10 +22,10 @@ class Facility : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        platform::testing::resetFacility();
+        platform::windowless::resetFacility();
         ASSERT_TRUE(platform::openScreen(width, height, 32).ok);
     }
-    void TearDown() override { platform::testing::resetFacility(); }
+    void TearDown() override { platform::windowless::resetFacility(); }
 
     static Colour at(int x, int y) { return platform::screenPixels()[static_cast<std::size_t>(y * width + x)]; }
 
@@ -79,7 +79,7 @@ TEST_F(Facility, OpensClearedToOpaqueBlack)
 
 TEST_F(Facility, RefusesWhatItCannotShow)
 {
-    platform::testing::resetFacility();
+    platform::windowless::resetFacility();
     EXPECT_EQ(platform::createImage(720, 480), nullptr) << "no image without a screen";
     EXPECT_FALSE(platform::openScreen(720, 480, 16).ok);
     EXPECT_FALSE(platform::openScreen(0, 480, 32).ok);
@@ -384,7 +384,7 @@ TEST(MouseTracker, ReadsMinusOneUnlessActiveAndOverTheScreen)
         {"pointer never entered", true, false, false, 10, 20, false},
     };
     for (const Case& c : cases) {
-        platform::MouseTracker mouse;
+        platform::MouseTracker mouse(width, height);
         mouse.focusChanged(c.focused);
         mouse.minimizedChanged(c.minimized);
         if (c.moved)
@@ -408,7 +408,7 @@ TEST(MouseTracker, ReadsMinusOneUnlessActiveAndOverTheScreen)
 
 TEST(MouseTracker, FocusChangeClearsButtonsAndLeavingKeepsThem)
 {
-    platform::MouseTracker mouse;
+    platform::MouseTracker mouse(width, height);
     mouse.focusChanged(true);
     mouse.pointerMoved(5, 5);
     mouse.buttonDown(1);
@@ -428,7 +428,7 @@ TEST_F(Facility, ReadsGoThroughTheWindowFedState)
 {
     EXPECT_EQ(platform::readMouse().status, -1);
     EXPECT_EQ(platform::readKey(), "");
-    platform::testing::feedInput([](platform::MouseTracker& mouse, platform::KeyQueue& keys) {
+    platform::windowless::feedInput([](platform::MouseTracker& mouse, platform::KeyQueue& keys) {
         mouse.focusChanged(true);
         mouse.pointerMoved(300, 200);
         mouse.buttonDown(4);

@@ -11,21 +11,15 @@
 #include "pam.h"
 #include "picture.h"
 #include "platform.h"
+#include "rules.h"
 
 namespace orvanel {
 namespace {
 
 using platform::Colour;
 
-constexpr int sceneWidth = 720;
-constexpr int sceneHeight = 480;
-// The only mask value that scores.
-constexpr Colour hitValue = 0xFF000000;
 // Red, green and blue all at or below this look black to the eye.
 constexpr Colour nearBlackLimit = 16;
-// First x of zones 1 to 4; each zone runs to the next one's start.
-constexpr std::array<int, 4> zoneStart = {0, 260, 390, 500};
-constexpr std::array<const char*, 4> zoneRange = {"x below 260", "x 260 to 389", "x 390 to 499", "x 500 and above"};
 
 // Exit statuses of the check, and of a command line this tool does not take.
 constexpr int checkPassed = 0;
@@ -89,17 +83,19 @@ struct ScenePicture {
 ScenePicture loadScenePicture(const std::string& path)
 {
     ScenePicture picture;
-    picture.image = platform::createImage(sceneWidth, sceneHeight);
+    picture.image = platform::createImage(screenWidth, screenHeight);
     picture.load = loadPicture(path, *picture.image);
     return picture;
 }
 
-int zoneOf(int x)
+// The x range of a zone (0 to 3) in words, from the zone limits.
+std::string zoneRange(std::size_t zone)
 {
-    int zone = 0;
-    while (zone + 1 < static_cast<int>(zoneStart.size()) && x >= zoneStart[static_cast<std::size_t>(zone) + 1])
-        ++zone;
-    return zone;
+    if (zone == 0)
+        return "x below " + std::to_string(zoneLimits[0]);
+    if (zone == zoneLimits.size())
+        return "x " + std::to_string(zoneLimits[zone - 1]) + " and above";
+    return "x " + std::to_string(zoneLimits[zone - 1]) + " to " + std::to_string(zoneLimits[zone] - 1);
 }
 
 bool looksBlack(Colour c)
@@ -115,9 +111,9 @@ Colour at(const platform::Image& image, int x, int y)
 
 // What the mask offers the shots.
 struct MaskCount {
-    std::array<long, 4> hits{}; // hit pixels in zones 1 to 4
-    long nearBlack = 0;         // dark but not pure black, opaque or not
-    long translucentBlack = 0;  // pure black whose alpha is not 0xFF
+    std::array<long, zoneCount> hits{}; // hit pixels in zones 1 to 4
+    long nearBlack = 0;                 // dark but not pure black, opaque or not
+    long translucentBlack = 0;          // pure black whose alpha is not 0xFF
 };
 
 MaskCount countMask(const platform::Image& mask)
@@ -126,8 +122,8 @@ MaskCount countMask(const platform::Image& mask)
     for (int y = 0; y < mask.height; ++y) {
         for (int x = 0; x < mask.width; ++x) {
             const Colour c = at(mask, x, y);
-            if (c == hitValue)
-                ++count.hits[static_cast<std::size_t>(zoneOf(x))];
+            if (c == hitColour)
+                ++count.hits[static_cast<std::size_t>(zoneOf(x) - 1)];
             else if ((c & 0xFFFFFF) == 0)
                 ++count.translucentBlack;
             else if (looksBlack(c))
@@ -139,13 +135,13 @@ MaskCount countMask(const platform::Image& mask)
 
 void noteSize(const PictureLoad& load)
 {
-    if (load.width <= 0 || load.height <= 0 || (load.width == sceneWidth && load.height == sceneHeight))
+    if (load.width <= 0 || load.height <= 0 || (load.width == screenWidth && load.height == screenHeight))
         return;
-    if (load.width < sceneWidth || load.height < sceneHeight)
-        std::printf("  note: not %d x %d; magenta shows where the picture does not reach\n", sceneWidth, sceneHeight);
-    if (load.width > sceneWidth || load.height > sceneHeight)
-        std::printf("  note: larger than %d x %d; only its top-left %d x %d is used\n", sceneWidth, sceneHeight,
-                    sceneWidth, sceneHeight);
+    if (load.width < screenWidth || load.height < screenHeight)
+        std::printf("  note: not %d x %d; magenta shows where the picture does not reach\n", screenWidth, screenHeight);
+    if (load.width > screenWidth || load.height > screenHeight)
+        std::printf("  note: larger than %d x %d; only its top-left %d x %d is used\n", screenWidth, screenHeight,
+                    screenWidth, screenHeight);
 }
 
 // Loads both pictures, prints the report and gives the check's exit status.
@@ -161,7 +157,7 @@ int check(const std::filesystem::path& dir, ScenePicture& background, ScenePictu
     const MaskCount count = countMask(*mask.image);
     bool everyZone = true;
     for (std::size_t zone = 0; zone < count.hits.size(); ++zone) {
-        std::printf("  zone %zu (%s): %ld hit pixels%s\n", zone + 1, zoneRange[zone], count.hits[zone],
+        std::printf("  zone %zu (%s): %ld hit pixels%s\n", zone + 1, zoneRange(zone).c_str(), count.hits[zone],
                     count.hits[zone] == 0 ? " - no shot can score here" : "");
         everyZone = everyZone && count.hits[zone] > 0;
     }
@@ -199,17 +195,17 @@ platform::Image overlay(const platform::Image& scene, const platform::Image& mas
             const Colour m = at(mask, x, y);
             Colour& pixel = out.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(out.width) +
                                        static_cast<std::size_t>(x)];
-            if (m == hitValue)
+            if (m == hitColour)
                 pixel = mix(pixel, hitTint);
             else if (looksBlack(m))
                 pixel = mix(pixel, missTint);
         }
     }
-    for (std::size_t zone = 1; zone < zoneStart.size(); ++zone)
+    for (const std::int32_t limit : zoneLimits)
         for (int y = 0; y < out.height; ++y)
             if (y / dashLength % 2 == 0)
                 out.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(out.width) +
-                           static_cast<std::size_t>(zoneStart[zone])] = borderColour;
+                           static_cast<std::size_t>(limit)] = borderColour;
     return out;
 }
 
@@ -220,8 +216,8 @@ int run(const std::vector<std::string_view>& args)
         return 0;
     }
     // Images need the screen's format, so open the windowless screen as the game would.
-    if (!platform::openScreen(sceneWidth, sceneHeight, 32).ok) {
-        std::fprintf(stderr, "orvanel-pictures: cannot set up the %d x %d screen\n", sceneWidth, sceneHeight);
+    if (!platform::openScreen(screenWidth, screenHeight, screenBitsPerPixel).ok) {
+        std::fprintf(stderr, "orvanel-pictures: cannot set up the %d x %d screen\n", screenWidth, screenHeight);
         return checkFailed;
     }
     if (args.size() == 3 && args[0] == "--dump") {

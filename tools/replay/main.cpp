@@ -11,7 +11,7 @@
 #include "pam.h"
 #include "platform.h"
 #include "script.h"
-#include "testing.h"
+#include "windowless.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ void startFrame()
         platform::endProcess(0);
     ++cursor.frame;
     const orvanel::ScriptLine& line = currentLine();
-    platform::testing::setPointer(line.x, line.y, line.buttons);
+    platform::windowless::setPointer(line.x, line.y, line.buttons);
 }
 
 // 2. In place of the sleep after drawing: report the frame, then queue the
@@ -67,7 +67,7 @@ void endFrame(int)
         }
     }
     const orvanel::ScriptLine& line = currentLine();
-    platform::testing::feedInput([&line](platform::MouseTracker&, platform::KeyQueue& keys) {
+    platform::windowless::feedInput([&line](platform::MouseTracker&, platform::KeyQueue& keys) {
         for (const std::string& key : line.keys)
             keys.push(key);
     });
@@ -105,7 +105,7 @@ int main(int argc, char** argv)
         return usageStatus;
     }
     cursor.script = &script;
-    platform::testing::setMouseReadHook(startFrame);
-    platform::testing::setSleepHook(endFrame);
+    platform::windowless::setMouseReadHook(startFrame);
+    platform::windowless::setSleepHook(endFrame);
     orvanel::runGame();
 }

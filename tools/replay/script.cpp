@@ -3,28 +3,21 @@
 #include <charconv>
 #include <sstream>
 
+#include "key_codes.h"
+#include "rules.h"
+
 namespace orvanel {
 
 namespace {
 
-constexpr int screenWidth = 720;
-constexpr int screenHeight = 480;
-
 // The queue entry of a key name, or "" for a name that is none.
 std::string keyEntry(const std::string& name)
 {
-    static const std::pair<const char*, const char*> named[] = {
-        {"esc", "\x1b"},
-        {"close", "\xff"
-                  "k"},
-        {"up", "\xff"
-               "H"},
-        {"down", "\xff"
-                 "P"},
-        {"left", "\xff"
-                 "K"},
-        {"right", "\xff"
-                  "M"},
+    namespace keys = platform::keys;
+    const std::pair<std::string_view, std::string> named[] = {
+        {"esc", std::string(keys::escape)},      {"close", std::string(keys::closeRequest)},
+        {"up", keys::named(keys::code::up)},     {"down", keys::named(keys::code::down)},
+        {"left", keys::named(keys::code::left)}, {"right", keys::named(keys::code::right)},
     };
     for (const auto& [word, entry] : named)
         if (name == word)
@@ -67,7 +60,8 @@ std::string parseLine(const std::string& text, ScriptLine& line)
     const bool inside = values[0] >= 0 && values[0] < screenWidth && values[1] >= 0 && values[1] < screenHeight &&
                         values[2] >= 0 && values[2] <= INT32_MAX;
     if (!outside && !inside)
-        return "X Y BUTTONS must be a point of the 720x480 screen with buttons 0 or more, or -1 -1 -1";
+        return "X Y BUTTONS must be a point of the " + std::to_string(screenWidth) + "x" +
+               std::to_string(screenHeight) + " screen with buttons 0 or more, or -1 -1 -1";
     line.x = static_cast<std::int32_t>(values[0]);
     line.y = static_cast<std::int32_t>(values[1]);
     line.buttons = static_cast<std::int32_t>(values[2]);

@@ -1,12 +1,13 @@
-// Driving the windowless facility: what the window thread would do, done by
-// a test or a replay instead.
+// Driving the facility without a window: what the window thread would do,
+// done instead by orvanel-replay (which plays a script of input frame by
+// frame) and by the tests.
 #pragma once
 
 #include <functional>
 
 #include "input.h"
 
-namespace platform::testing {
+namespace platform::windowless {
 
 // Closes the screen and forgets every image, the title, the input and the
 // hooks, as at the start of the process. Earlier Image pointers dangle.
@@ -28,4 +29,4 @@ void setSleepHook(std::function<void(int milliseconds)> hook);
 // uses it to feed each frame's pointer just before the game reads it.
 void setMouseReadHook(std::function<void()> hook);
 
-} // namespace platform::testing
+} // namespace platform::windowless
