@@ -14,4 +14,4 @@ installMissing() {
 }
 
 # What building the game needs.
-buildPackages=(cmake ninja-build g++ libsdl2-dev)
+buildPackages=(cmake ninja-build g++ libsdl2-dev libpng-dev)
