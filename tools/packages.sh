@@ -15,3 +15,8 @@ installMissing() {
 
 # What building the game needs (scdoc makes the manual pages).
 buildPackages=(cmake ninja-build g++ libsdl2-dev libpng-dev scdoc)
+
+# What making and checking the Debian package needs beyond the build:
+# dpkg-shlibdeps and dpkg-buildflags (dpkg-dev), file (cpack finds the
+# programs with it) and lintian.
+packagingPackages=(dpkg-dev file lintian)
