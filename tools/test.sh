@@ -31,7 +31,8 @@ echo "== fuzzing the picture reader for 60 s"
 "$root/fuzz/run" 60
 
 echo "== the Debian package: built, installed, played and removed"
-package=$("$root/tools/package.sh" | tee /dev/stderr | tail -n 1)
+"$root/tools/package.sh"
+package=$(ls -t "$root"/orvanel_*.deb | head -n 1)
 asRoot=()
 [ "$(id -u)" -eq 0 ] || asRoot=(sudo)
 "${asRoot[@]}" /usr/bin/python3 "$root/tests/package/package_test.py" "$package"

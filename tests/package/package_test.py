@@ -105,7 +105,12 @@ def play(x, command, cwd, scene, hit, wm_class=None):
     scores, then ends the game with Escape."""
     process = x.start(command, cwd=cwd)
     try:
-        window = x.find_window("Orvanel")
+        try:
+            window = x.find_window("Orvanel")
+        except AssertionError:
+            status = process.poll()
+            errors = process.stderr.read().decode() if status is not None else "(still running)"
+            raise Failure(f"{' '.join(command)}: no window within 10 s; exit status {status}, stderr {errors!r}")
         wait_for_scene(x, window, scene)
         if wm_class is not None:
             have = x.run("xprop", "-id", window, "WM_CLASS").stdout.strip()
@@ -202,15 +207,20 @@ def main():
             other_scene = scene_of(other)
             other_hit = (100, 240)
             check_launcher_answers(empty)
-            with XSession() as x:
-                print(f"menu entry: {desktop['Exec']}, from a folder of other pictures")
-                play(x, exec_line, other, bundled_scene, bundled_hit, wm_class=desktop["StartupWMClass"])
-                print("orvanel in an empty folder")
-                play(x, [LAUNCHER], empty, bundled_scene, bundled_hit)
-                print("orvanel in a folder of other pictures")
-                play(x, [LAUNCHER], other, other_scene, other_hit)
-                print("orvanel DIR from an empty folder")
-                play(x, [LAUNCHER, other], empty, other_scene, other_hit)
+            # Each game on a display of its own: Xvfb resets when its last
+            # client leaves, and a game started during the reset finds no
+            # display.
+            games = [
+                (f"menu entry: {desktop['Exec']}, from a folder of other pictures", exec_line, other,
+                 bundled_scene, bundled_hit, desktop["StartupWMClass"]),
+                ("orvanel in an empty folder", [LAUNCHER], empty, bundled_scene, bundled_hit, None),
+                ("orvanel in a folder of other pictures", [LAUNCHER], other, other_scene, other_hit, None),
+                ("orvanel DIR from an empty folder", [LAUNCHER, other], empty, other_scene, other_hit, None),
+            ]
+            for name, command, cwd, scene, hit, wm_class in games:
+                print(name)
+                with XSession() as x:
+                    play(x, command, cwd, scene, hit, wm_class)
     finally:
         removed = run("dpkg", "--purge", PACKAGE)
     check(removed.returncode == 0, f"dpkg --purge: have status {removed.returncode}: {removed.stderr.strip()}")
