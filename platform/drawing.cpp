@@ -55,7 +55,12 @@ void putImage(float x, float y, const Image& image)
     for (std::int64_t row = y0; row < y1; ++row) {
         const Colour* from = image.pixels.data() + (row - top) * image.width + (x0 - left);
         Colour* to = f.shared.pixels.data() + row * f.shared.width + x0;
+        // Mostly the scene goes over itself: reading both costs less than
+        // writing, and a row left as it was needs no look from the window.
+        if (std::memcmp(from, to, columns * sizeof(Colour)) == 0)
+            continue;
         std::copy_n(from, columns, to);
+        f.shared.noteRewritten(row, row);
     }
     f.shared.markRows(static_cast<int>(y0), static_cast<int>(y1 - 1));
 }
@@ -86,8 +91,10 @@ void drawText(float x, float y, std::string_view text, Colour colour)
             }
         }
     }
-    f.shared.markRows(static_cast<int>(std::max<std::int64_t>(top, 0)),
-                      static_cast<int>(std::min<std::int64_t>(top + 7, f.shared.height - 1)));
+    const std::int64_t firstRow = std::max<std::int64_t>(top, 0);
+    const std::int64_t lastRow = std::min<std::int64_t>(top + 7, f.shared.height - 1);
+    f.shared.noteRewritten(firstRow, lastRow);
+    f.shared.markRows(static_cast<int>(firstRow), static_cast<int>(lastRow));
 }
 
 namespace {
@@ -201,6 +208,7 @@ void fillCircle(float cx, float cy, float radius, Colour colour)
             fillRow(row, clampedTrunc(centre - w, 0, lastColumn), clampedTrunc(centre + w, 0, lastColumn));
         }
     }
+    f.shared.noteRewritten(firstRow, lastRow);
     f.shared.markRows(static_cast<int>(firstRow), static_cast<int>(lastRow));
 }
 

@@ -65,6 +65,7 @@ OpenResult openScreen(int width, int height, int bitsPerPixel)
         f.shared.width = width;
         f.shared.height = height;
         f.shared.pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0xFF000000u);
+        f.shared.rewritten.assign(static_cast<std::size_t>(height), 0);
         f.shared.changedFirst = 0;
         f.shared.changedLast = height - 1;
         f.shared.mouse = MouseTracker(width, height);

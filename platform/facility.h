@@ -21,16 +21,24 @@ struct SharedScreen {
     std::mutex lock; // the screen lock
     int width = 0;   // the screen's size in pixels
     int height = 0;
-    std::vector<Colour> pixels; // width * height values, rows top to bottom
-    int changedFirst = 0;       // rows changedFirst..changedLast await the window
-    int changedLast = -1;       // (none when changedLast < changedFirst)
-    MouseTracker mouse;         // the pointer as the window last saw it
-    KeyQueue keys;              // keys the window queued for the game
+    std::vector<Colour> pixels;          // width * height values, rows top to bottom
+    int changedFirst = 0;                // rows changedFirst..changedLast await the window
+    int changedLast = -1;                // (none when changedLast < changedFirst)
+    std::vector<std::uint8_t> rewritten; // per row: 1 when its pixels may differ from what the window last took
+    MouseTracker mouse;                  // the pointer as the window last saw it
+    KeyQueue keys;                       // keys the window queued for the game
 
     // Marks rows first..last changed (first below 0 counts as 0, last below
     // 0 or past the bottom as the bottom row).
     void markRows(int first, int last);
     bool anyMarked() const { return changedFirst <= changedLast; }
+    // Rows first..last (on the screen) were drawn into; the window compares
+    // only such rows with what it shows.
+    void noteRewritten(std::int64_t first, std::int64_t last)
+    {
+        for (std::int64_t row = first; row <= last; ++row)
+            rewritten[static_cast<std::size_t>(row)] = 1;
+    }
     void clearMarks()
     {
         changedFirst = 0;

@@ -38,13 +38,22 @@ void ShownFrame::take(const Colour* screen, int first, int last)
         // Most rows of most frames are unchanged: one fast comparison each.
         if (std::memcmp(from, to, width * sizeof(Colour)) == 0)
             continue;
+        // The row differs somewhere: find where from each end, a block of
+        // pixels at a time, then pixel by pixel.
+        constexpr std::size_t block = 8;
+        constexpr std::size_t blockBytes = block * sizeof(Colour);
         std::size_t left = 0;
+        while (left + block <= width && std::memcmp(from + left, to + left, blockBytes) == 0)
+            left += block;
         while (from[left] == to[left])
             ++left;
-        std::size_t right = width - 1;
-        while (from[right] == to[right])
-            --right;
-        std::copy(from + left, from + right + 1, to + left);
+        std::size_t end = width; // one past the last differing pixel
+        while (end >= left + block && std::memcmp(from + end - block, to + end - block, blockBytes) == 0)
+            end -= block;
+        while (from[end - 1] == to[end - 1])
+            --end;
+        const std::size_t right = end - 1;
+        std::copy(from + left, from + end, to + left);
         auto& rowLeft = changedLeft_[static_cast<std::size_t>(y)];
         auto& rowRight = changedRight_[static_cast<std::size_t>(y)];
         rowLeft = std::min(rowLeft, static_cast<int>(left));

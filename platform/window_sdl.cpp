@@ -64,13 +64,13 @@ private:
     void run();
     std::string openWindow();
     void closeWindow();
-    void service();
+    void service(bool readDisplay);
     void serviceEvent(const SDL_Event& event, MouseTracker& mouse, KeyQueue& keys);
     void serviceWindowEvent(const SDL_WindowEvent& event, MouseTracker& mouse, KeyQueue& keys);
     void serviceX11Button(const XButtonEvent& event, MouseTracker& mouse) const;
     void pointerAt(int x, int y, MouseTracker& mouse) const;
     bool takeRequests();
-    void wait(Clock::time_point deadline);
+    bool wait(Clock::time_point deadline);
     void toggleFullScreen();
     void leaveFullScreen();
     void checkFullScreen();
@@ -169,11 +169,11 @@ void SdlWindow::run()
     if (!failure.empty())
         return;
 
-    for (;;) {
+    for (bool readDisplay = true;;) {
         const Clock::time_point serviced = Clock::now();
         // 1. Input into the mouse state and key queue, and the new frame
         //    compared with what the window shows, under the screen lock.
-        service();
+        service(readDisplay);
         // 2. A switch of full screen asked for, or one still settling.
         if (toggleRequested_) {
             toggleRequested_ = false;
@@ -186,7 +186,7 @@ void SdlWindow::run()
         if (!takeRequests())
             break;
         // 5. Sleep until input, the game's doorbell or the next tick.
-        wait(serviced + tickPeriod);
+        readDisplay = wait(serviced + tickPeriod);
     }
 
     closeWindow();
@@ -263,16 +263,22 @@ void SdlWindow::closeWindow()
     SDL_Quit();
 }
 
-void SdlWindow::service()
+void SdlWindow::service(bool readDisplay)
 {
     // Reading the display connection is the slow part of servicing; it
     // happens before the lock, and the events it queued are taken under it.
-    SDL_PumpEvents();
+    if (readDisplay)
+        SDL_PumpEvents();
     std::lock_guard guard(shared_->lock);
-    if (shared_->anyMarked()) {
-        shown_.take(shared_->pixels.data(), shared_->changedFirst, shared_->changedLast);
-        shared_->clearMarks();
+    // Of the marked rows only those drawn into since the last look can
+    // differ from what the window shows: those are compared.
+    for (int row = shared_->changedFirst; row <= shared_->changedLast; ++row) {
+        auto& rewritten = shared_->rewritten[static_cast<std::size_t>(row)];
+        if (rewritten != 0)
+            shown_.take(shared_->pixels.data(), row, row);
+        rewritten = 0;
     }
+    shared_->clearMarks();
     SDL_Event event;
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) {
         if (keys_.take(event, shared_->keys) == KeyTranslator::Action::toggleFullScreen)
@@ -393,22 +399,28 @@ bool SdlWindow::takeRequests()
     return !stopRequested_;
 }
 
-void SdlWindow::wait(Clock::time_point deadline)
+bool SdlWindow::wait(Clock::time_point deadline)
 {
-    // Events already read from the connection (by a round trip since the
-    // last pump) must not wait for more to arrive.
-    if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) || (display_ != nullptr && xlib_.eventsQueued(display_) > 0))
-        return;
-    pollfd waitFor[2];
-    nfds_t count = 0;
-    if (const int connection = display_ != nullptr ? xlib_.connection(display_) : -1; connection >= 0)
-        waitFor[count++] = {connection, POLLIN, 0};
-    if (wake_.fd() >= 0)
-        waitFor[count++] = {wake_.fd(), POLLIN, 0};
+    // Events a round trip since the last pump (a present, a title) read from
+    // the connection are no longer on it: go round at once for them.
+    if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) || (display_ != nullptr && xlib_.eventsPending(display_) > 0))
+        return true;
+    pollfd waitFor[2] = {{-1, POLLIN, 0}, {wake_.fd(), POLLIN, 0}};
+    if (display_ != nullptr)
+        waitFor[0].fd = xlib_.connection(display_);
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    if (left > 0 && poll(waitFor, count, static_cast<int>(left)) < 0 && errno != EINTR)
+    if (left <= 0)
+        return true;
+    const int ready = poll(waitFor, 2, static_cast<int>(left));
+    if (ready < 0 && errno != EINTR) {
         std::this_thread::sleep_until(deadline); // a poll that fails would spin: the tick alone then
-    wake_.clear();
+        return true;
+    }
+    if ((waitFor[1].revents & POLLIN) != 0)
+        wake_.clear();
+    // The doorbell alone brings a frame or a title: the connection has
+    // nothing to read. A tick services the window whatever happened.
+    return ready == 0 || (waitFor[0].revents & (POLLIN | POLLERR | POLLHUP)) != 0;
 }
 
 void SdlWindow::toggleFullScreen()

@@ -15,6 +15,7 @@ void resetFacility()
     std::lock_guard guard(f.shared.lock);
     f.shared.width = f.shared.height = 0;
     f.shared.pixels.clear();
+    f.shared.rewritten.clear();
     f.shared.clearMarks();
     f.shared.mouse = MouseTracker();
     f.shared.keys.clear();

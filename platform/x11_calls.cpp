@@ -29,9 +29,9 @@ int XlibCalls::connection(Display* display) const
     return connectionNumber_ != nullptr ? connectionNumber_(display) : -1;
 }
 
-int XlibCalls::eventsQueued(Display* display) const
+int XlibCalls::eventsPending(Display* display) const
 {
-    return eventsQueued_ != nullptr ? eventsQueued_(display, QueuedAlready) : 0;
+    return eventsQueued_ != nullptr ? eventsQueued_(display, QueuedAfterReading) : 0;
 }
 
 void XlibCalls::sync(Display* display) const

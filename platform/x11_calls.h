@@ -16,8 +16,10 @@ public:
 
     // The descriptor of the display connection, -1 without the call.
     int connection(Display* display) const;
-    // Events read from the connection and queued inside Xlib; 0 without the call.
-    int eventsQueued(Display* display) const;
+    // Events waiting to be handed on: those Xlib and its transport have
+    // read already, or else those on the connection now (a read that never
+    // blocks); 0 without the call.
+    int eventsPending(Display* display) const;
     // Waits until the server has handled every request sent.
     void sync(Display* display) const;
     // The window's size as the server has it; false when unknown.
