@@ -1,9 +1,9 @@
-// The facility's shared state, for the window thread and the windowless
-// test driver. The game itself uses platform.h only.
+// The facility's own state, for its parts (facility.cpp, drawing.cpp,
+// windowless.cpp) and for the window it hands the shared screen to. The game
+// itself uses platform.h only.
 #pragma once
 
-#include <condition_variable>
-#include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -14,14 +14,50 @@
 
 namespace platform {
 
-// A window that shows the screen and collects input, run by a thread of its
-// own. The facility calls it from the game's thread.
+// What the game's thread and the window thread share. Every field is guarded
+// by `lock`, the screen lock: the game holds it while it draws, the window
+// thread while it copies the screen and services the window's events.
+struct SharedScreen {
+    std::mutex lock; // the screen lock
+    int width = 0;   // the screen's size in pixels
+    int height = 0;
+    std::vector<Colour> pixels;          // width * height values, rows top to bottom
+    int changedFirst = 0;                // rows changedFirst..changedLast await the window
+    int changedLast = -1;                // (none when changedLast < changedFirst)
+    std::vector<std::uint8_t> rewritten; // per row: 1 when its pixels may differ from what the window last took
+    MouseTracker mouse;                  // the pointer as the window last saw it
+    KeyQueue keys;                       // keys the window queued for the game
+
+    // Marks rows first..last changed (first below 0 counts as 0, last below
+    // 0 or past the bottom as the bottom row).
+    void markRows(int first, int last);
+    bool anyMarked() const { return changedFirst <= changedLast; }
+    // Rows first..last (on the screen) were drawn into; the window compares
+    // only such rows with what it shows.
+    void noteRewritten(std::int64_t first, std::int64_t last)
+    {
+        for (std::int64_t row = first; row <= last; ++row)
+            rewritten[static_cast<std::size_t>(row)] = 1;
+    }
+    void clearMarks()
+    {
+        changedFirst = 0;
+        changedLast = -1;
+    }
+};
+
+// A window that shows the shared screen and feeds its input, run by a thread
+// of its own. The facility calls it from the game's thread.
 class WindowBackend {
 public:
     virtual ~WindowBackend() = default;
-    // Opens the window and starts its thread; an empty string on success,
-    // else the reason the window could not be opened.
-    virtual std::string start(int width, int height) = 0;
+    // Opens the window for the shared screen (sized already) and starts its
+    // thread; an empty string on success, else why no window could be opened.
+    // The screen stays the window's to read until stop.
+    virtual std::string start(SharedScreen& shared) = 0;
+    // The game released the screen lock with rows marked changed: the window
+    // should show them now. Cheap, and never waits.
+    virtual void screenReleased() = 0;
     // Shows the title and returns once the window has taken it.
     virtual void applyTitle(const std::string& title) = 0;
     // Stops the thread and closes the window.
@@ -32,20 +68,9 @@ public:
 // facility runs windowless.
 void installWindowBackend(std::unique_ptr<WindowBackend> backend);
 
-// Everything the screen lock guards, and the game-side bookkeeping around it.
+// Everything the facility keeps.
 struct Facility {
-    // The screen lock: held by the game while it draws and by the window
-    // thread while it copies the screen and services events.
-    std::mutex screenMutex;
-
-    // --- guarded by screenMutex ---
-    int width = 0;
-    int height = 0;
-    std::vector<Colour> screen; // width * height pixels, rows top to bottom
-    int changedFirst = 0;       // rows changedFirst..changedLast await presenting
-    int changedLast = -1;       // (none when changedLast < changedFirst)
-    MouseTracker mouse;
-    KeyQueue keys;
+    SharedScreen shared;
 
     // --- used by the game's thread only ---
     bool screenOpen = false;
@@ -53,12 +78,20 @@ struct Facility {
     std::string title;                          // the title as last set
     std::vector<std::unique_ptr<Image>> images; // every image made, kept to the end
     std::unique_ptr<WindowBackend> backend;     // the window, when one is installed
-
-    // Marks rows first..last changed; caller holds screenMutex.
-    void markRows(int first, int last);
+    std::function<void(int)> sleepHook;         // replaces the real sleep while set (windowless.h)
+    std::function<void()> mouseReadHook;        // runs before each mouse read while set (windowless.h)
 };
 
 // The one facility of the process.
 Facility& facility();
+
+// Holds one level of the nesting lock for the life of an operation.
+class NestedLock {
+public:
+    NestedLock() { lockScreen(); }
+    ~NestedLock() { unlockScreen(); }
+    NestedLock(const NestedLock&) = delete;
+    NestedLock& operator=(const NestedLock&) = delete;
+};
 
 } // namespace platform

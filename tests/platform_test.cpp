@@ -57,16 +57,15 @@ protected:
     static std::pair<int, int> changedRows()
     {
         platform::Facility& f = platform::facility();
-        std::lock_guard guard(f.screenMutex);
-        return {f.changedFirst, f.changedLast};
+        std::lock_guard guard(f.shared.lock);
+        return {f.shared.changedFirst, f.shared.changedLast};
     }
 
     static void clearMarks()
     {
         platform::Facility& f = platform::facility();
-        std::lock_guard guard(f.screenMutex);
-        f.changedFirst = 0;
-        f.changedLast = -1;
+        std::lock_guard guard(f.shared.lock);
+        f.shared.clearMarks();
     }
 };
 
@@ -289,9 +288,9 @@ TEST_F(Facility, LockNestsAndOnlyTheOutermostReleases)
     auto windowCanLock = [] {
         bool got = false;
         std::thread window([&] {
-            got = platform::facility().screenMutex.try_lock();
+            got = platform::facility().shared.lock.try_lock();
             if (got)
-                platform::facility().screenMutex.unlock();
+                platform::facility().shared.lock.unlock();
         });
         window.join();
         return got;

@@ -1,5 +1,6 @@
 #!/bin/bash
 # Installs what the tests need, then builds and runs the whole suite:
+# 0. the house style: clang-format changes nothing,
 # 1. the unit tests under AddressSanitizer and UndefinedBehaviorSanitizer,
 # 2. the window tests under ThreadSanitizer (a real window on Xvfb),
 # 3. a 60-second fuzz run of the picture reader (clang, libFuzzer),
@@ -12,10 +13,13 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 . "$root/tools/packages.sh"
 installMissing "${buildPackages[@]}" "${packagingPackages[@]}" googletest libgtest-dev xvfb xauth xdotool x11-utils \
-    imagemagick openbox python3 python3-xlib wmctrl clang libclang-rt-14-dev libbenchmark-dev libstb-dev pkg-config \
-    desktop-file-utils appstream man-db shellcheck
+    imagemagick openbox python3 python3-xlib wmctrl clang clang-format libclang-rt-14-dev libbenchmark-dev libstb-dev \
+    pkg-config git desktop-file-utils appstream man-db shellcheck
 jobs=$(nproc)
 cd "$root"
+
+echo "== the house style"
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
 
 echo "== unit tests under ASan and UBSan"
 cmake --preset asan >/dev/null

@@ -5,7 +5,9 @@
 // of the mouse read ("mouse X Y WHEEL BUTTONS STATUS") and per key ("key "
 // and its bytes in hex). Reads commands from standard input: "title TEXT"
 // sets the title and answers "titled"; "quit" or the end of input ends the
-// process. The frame is drawn again every 18 ms, as the game does.
+// process; "invert" turns the frame's colours over (each channel c becomes
+// 255 - c) and answers "inverted". The frame is drawn again every 18 ms, as
+// the game does.
 #include <poll.h>
 #include <unistd.h>
 
@@ -121,6 +123,10 @@ int main()
             if (line.rfind("title ", 0) == 0) {
                 platform::setTitle(line.substr(6));
                 std::printf("titled\n");
+            } else if (line == "invert") {
+                for (platform::Colour& pixel : frame->pixels)
+                    pixel ^= 0x00FFFFFFu;
+                std::printf("inverted\n");
             } else if (line == "quit") {
                 commands.ended = true;
             }

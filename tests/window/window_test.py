@@ -7,6 +7,8 @@ Usage: window_test.py PART WINDOW_CHECK
                request, and a full-screen switch that cannot happen
   full_screen  under openbox: Alt+Enter to full screen and back, the mouse
                in the letterboxed picture, Alt+F4 and the close request
+  repaint      under openbox: the frame changed while the window was covered,
+               minimised or in full screen shows whole once it is back
 
 Needs Xvfb (xvfb), xdotool, openbox and python3-xlib. Every process it
 starts dies with it, and every wait has a time limit.
@@ -76,6 +78,8 @@ def known_pixel(x, y):
 # The known frame as the X server stores it: blue, green, red, pad.
 KNOWN_FRAME = bytes(b for y in range(HEIGHT) for x in range(WIDTH)
                     for b in (known_pixel(x, y)[2], known_pixel(x, y)[1], known_pixel(x, y)[0], 0))
+# The same with its colours turned over, as window_check's "invert" makes it.
+INVERTED_FRAME = bytes(b ^ 0xFF if i % 4 != 3 else b for i, b in enumerate(KNOWN_FRAME))
 
 
 def wait_until_right(find_wrong, timeout, what):
@@ -281,18 +285,18 @@ class Session:
         check(len(image.data) == 4 * w * h, f"screenshot of {len(image.data)} bytes for {w}x{h}")
         return image.data
 
-    def frame_mismatches(self):
-        """Pixels of the drawing area that are not the known frame, as
-        (x, y, have, want), the first few only."""
+    def frame_mismatches(self, frame=KNOWN_FRAME):
+        """Pixels of the drawing area that are not the frame, as (x, y, have,
+        want), the first few only."""
         x, y, _, _ = self.area()
         shot = self.screenshot(x, y, WIDTH, HEIGHT)
-        if all(shot[channel::4] == KNOWN_FRAME[channel::4] for channel in range(3)):
+        if all(shot[channel::4] == frame[channel::4] for channel in range(3)):
             return []
         wrong = []
         for i in range(WIDTH * HEIGHT):
-            if shot[4 * i:4 * i + 3] != KNOWN_FRAME[4 * i:4 * i + 3]:
+            if shot[4 * i:4 * i + 3] != frame[4 * i:4 * i + 3]:
                 have = tuple(shot[4 * i + 2::-1][:3])
-                wrong.append((i % WIDTH, i // WIDTH, have, known_pixel(i % WIDTH, i // WIDTH)))
+                wrong.append((i % WIDTH, i // WIDTH, have, tuple(frame[4 * i + 2::-1][:3])))
                 if len(wrong) == 3:
                     break
         return wrong
@@ -566,8 +570,73 @@ def part_full_screen(program):
         s.stop()
 
 
+def part_repaint(program):
+    """The window sends only what differs from what it shows; whenever the
+    server may have lost the window's pixels it must send everything again.
+    Each time the frame changes while the window cannot show it, and once it
+    can, the screenshot must be the new frame whole."""
+    s = Session(program)
+    try:
+        s.start_x()
+        s.start_window_manager()
+        s.start_program()
+        s.find_window()
+        wait_for(lambda: s.area()[2:] == (WIDTH, HEIGHT), 5, "the managed window")
+        wait_until_right(s.frame_mismatches, 5, "the first frame")
+        frames = [KNOWN_FRAME, INVERTED_FRAME]
+        shown = 0
+
+        def invert():
+            nonlocal shown
+            s.send(b"invert")
+            s.expect("inverted")
+            shown ^= 1
+            time.sleep(0.2)  # several frames drawn and sent while hidden
+
+        step("covered and uncovered")
+        x, y, w, h = s.area()
+        root = s.dpy.screen().root
+        cover = root.create_window(x, y, w, h, 0, X.CopyFromParent, background_pixel=s.dpy.screen().white_pixel,
+                                   override_redirect=True)
+        cover.map()
+        s.dpy.sync()
+        time.sleep(0.2)
+        invert()
+        cover.unmap()
+        s.dpy.sync()
+        wait_until_right(lambda: s.frame_mismatches(frames[shown]), 5, "the frame changed while covered")
+        cover.map()
+        s.dpy.sync()
+        time.sleep(0.2)
+        cover.destroy()  # nothing changed meanwhile: what the window shows must come back all the same
+        s.dpy.sync()
+        wait_until_right(lambda: s.frame_mismatches(frames[shown]), 5, "the frame after a second cover")
+
+        step("minimised and restored")
+        placed = s.area()
+        s.xdotool("windowminimize", s.wid)
+        wait_for(lambda: s.window.get_attributes().map_state != X.IsViewable, 5, "the minimised window")
+        invert()
+        s.xdotool("windowactivate", s.wid)
+        wait_for(lambda: s.window.get_attributes().map_state == X.IsViewable and s.area() == placed, 5,
+                 "the restored window")
+        wait_until_right(lambda: s.frame_mismatches(frames[shown]), 5, "the frame changed while minimised")
+
+        step("full screen and back")
+        s.xdotool("key", "alt+Return")
+        wait_for(lambda: s.area() == (0, 0, SCREEN_W, SCREEN_H), 5, "full screen")
+        invert()
+        s.xdotool("key", "alt+Return")
+        wait_for(lambda: s.area()[2:] == (WIDTH, HEIGHT), 5, "the window again")
+        wait_until_right(lambda: s.frame_mismatches(frames[shown]), 5, "the frame changed in full screen")
+
+        s.quit_program()
+    finally:
+        s.stop()
+
+
 def main():
-    if len(sys.argv) != 3 or sys.argv[1] not in ("no_display", "window", "full_screen"):
+    if len(sys.argv) != 3 or sys.argv[1] not in ("no_display", "window", "full_screen", "repaint"):
         print(__doc__, file=sys.stderr)
         return 2
     part, program = sys.argv[1], sys.argv[2]
@@ -576,7 +645,8 @@ def main():
         raise Failure(f"the run took longer than {RUN_LIMIT_S} s")
     signal.signal(signal.SIGALRM, too_long)
     signal.alarm(RUN_LIMIT_S)
-    parts = {"no_display": part_no_display, "window": part_window, "full_screen": part_full_screen}
+    parts = {"no_display": part_no_display, "window": part_window, "full_screen": part_full_screen,
+             "repaint": part_repaint}
     try:
         parts[part](program)
     except Failure as failure:
