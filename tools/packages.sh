@@ -13,5 +13,10 @@ installMissing() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# What building the game needs.
-buildPackages=(cmake ninja-build g++ libsdl2-dev libpng-dev)
+# What building the game needs (scdoc makes the manual pages).
+buildPackages=(cmake ninja-build g++ libsdl2-dev libpng-dev scdoc)
+
+# What making and checking the Debian package needs beyond the build:
+# dpkg-shlibdeps and dpkg-buildflags (dpkg-dev), file (cpack finds the
+# programs with it) and lintian.
+packagingPackages=(dpkg-dev file lintian)

@@ -1,12 +1,17 @@
 // orvanel-scene FOLDER: writes the game's background.bmp and mask.bmp into
 // FOLDER, the same bytes on every run: the scene as a 24-bit picture and the
 // mask as a 1-bit one, palette entry 0 pure black (a hit) and 1 pure white.
+// orvanel-scene --icons FOLDER: writes the game's icon into FOLDER as
+// orvanel-SIZE.png, one PNG for each of the desktop's sizes.
 #include <cstdint>
 #include <filesystem>
 #include <iostream>
+#include <string>
 #include <vector>
 
 #include "bmp_writer.h"
+#include "icon.h"
+#include "png_writer.h"
 #include "scene.h"
 
 namespace {
@@ -41,12 +46,30 @@ std::vector<std::uint8_t> encodeMask(const orvanel::scene::Mask& mask)
     });
 }
 
+int writeIcons(const std::filesystem::path& folder)
+{
+    for (const int size : orvanel::scene::iconSizes) {
+        const std::filesystem::path path = folder / ("orvanel-" + std::to_string(size) + ".png");
+        const std::string failure = orvanel::writePng(path.string(), size, size, orvanel::scene::renderIcon(size));
+        if (!failure.empty()) {
+            std::cerr << "orvanel-scene: cannot write " << path.string() << ": " << failure << "\n";
+            return 1;
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::cerr << "usage: orvanel-scene FOLDER\n";
+    const std::string icons = "--icons";
+    if (argc == 3 && argv[1] == icons) {
+        return writeIcons(argv[2]);
+    }
+    if (argc != 2 || argv[1][0] == '-') {
+        std::cerr << "usage: orvanel-scene FOLDER\n"
+                     "       orvanel-scene --icons FOLDER\n";
         return 2;
     }
     const std::filesystem::path folder = argv[1];

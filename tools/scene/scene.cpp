@@ -325,9 +325,22 @@ void addCreature(std::vector<Part>& parts, Pose at)
     parts.push_back({polygon({at(3, -59), at(8, -59), at(5.5, -54.5)}, 0.4), flat({252, 252, 246}), true});
 }
 
-// Zone 4, the nearest: a bear in a bobble hat and a scarf, waving.
-void addBear(std::vector<Part>& parts, Pose at)
+void addSnowflakes(std::vector<Part>& parts)
 {
+    Random random(2024);
+    for (int i = 0; i < 90; ++i) {
+        const Vec p{random.between(0, sceneWidth), random.between(0, sceneHeight)};
+        const double r = random.between(0.7, 2.1);
+        parts.push_back({circle(p, r), Paint{.colour = white, .opacity = 0.85, .softness = 1.2}});
+    }
+}
+
+} // namespace
+
+// Zone 4, the nearest: a bear in a bobble hat and a scarf, waving.
+void addBear(std::vector<Part>& parts, Vec feet)
+{
+    const Pose at{feet};
     constexpr double line = 2.6;
     const Rgb fur{150, 98, 62};
     const Rgb furDark{122, 78, 50};
@@ -382,18 +395,6 @@ void addBear(std::vector<Part>& parts, Pose at)
     parts.push_back({capsule(at(-45, -171), at(45, -171), 7.5, 7.5), outlined(lit({70, 148, 206}), line), true});
     parts.push_back({circle(at(2, -190), 9), outlined(lit({244, 246, 252}, 0.3), line), true});
 }
-
-void addSnowflakes(std::vector<Part>& parts)
-{
-    Random random(2024);
-    for (int i = 0; i < 90; ++i) {
-        const Vec p{random.between(0, sceneWidth), random.between(0, sceneHeight)};
-        const double r = random.between(0.7, 2.1);
-        parts.push_back({circle(p, r), Paint{.colour = white, .opacity = 0.85, .softness = 1.2}});
-    }
-}
-
-} // namespace
 
 Pictures renderScene()
 {
@@ -462,7 +463,7 @@ Pictures renderScene()
     addPenguin(parts, Pose{{214, 172}});
     addSnowman(parts, Pose{{352, 300}});
     addCreature(parts, Pose{{452, 345}});
-    addBear(parts, Pose{{606, 466}});
+    addBear(parts, {606, 466});
     addSnowflakes(parts);
 
     for (const Part& part : parts) {

@@ -3,6 +3,8 @@
 // same shapes.
 #pragma once
 
+#include <vector>
+
 #include "raster.h"
 
 namespace orvanel::scene {
@@ -13,5 +15,9 @@ struct Pictures {
 };
 
 Pictures renderScene();
+
+// The nearest zone's figure, a bear in a bobble hat, standing with its feet
+// at the given point; the icon shows it too.
+void addBear(std::vector<Part>& parts, Vec feet);
 
 } // namespace orvanel::scene
