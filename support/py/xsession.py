@@ -16,10 +16,12 @@ class XSession:
         self.display = None
 
     def __enter__(self):
-        # -displayfd makes Xvfb pick a free display and tell us its number.
+        # -displayfd makes Xvfb pick a free display and tell us its number;
+        # -noreset keeps it from resetting whenever its last client leaves,
+        # which would refuse a program started in that moment.
         read_end, write_end = os.pipe()
         xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen, "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen, "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         self.server = xvfb
