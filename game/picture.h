@@ -1,10 +1,34 @@
-// Reading the game's BMP pictures into images.
+// Reading the game's BMP pictures into images: the decoder over any bytes,
+// and the load operations around it that open the file and hold the screen
+// lock.
+//
+// What the reader takes beyond the strict rules, and its choices where the
+// rules leave them open:
+//  - A palette index past the entries the file's palette holds reads
+//    0xFF000000, opaque black.
+//  - A pixel-data offset that points into the info header means a palette of
+//    0 entries; the rows are read from wherever the offset points.
+//  - Compression 3 with 1, 4 or 8 bits per pixel is read as uncompressed
+//    palette pixels; the masks are ignored.
+//  - A file missing only the padding after its last row counts as loaded.
+//  - Bit counts other than 1, 4, 8, 16, 24 and 32, a pixel-data offset of 0,
+//    and run-length compressed pixels are refused with 3.
+//  - A directory, a device or a pipe gives 2 without being read, at once.
+//  - An empty file gives 3.
+//  - A file that ends inside its header, palette or masks gives 3 with no
+//    pixel changed.
+//  - A read that fails partway gives 2, keeping the rows placed before it.
+//  - A file that shrinks while it is read is read as far as it goes.
+//  - Files above 64 MiB are read piece by piece: only the headers and the
+//    rows that land in the image, so memory stays small for any size.
+//  - An image whose pixels do not match its size takes no pixel.
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <string>
 
+#include "file_source.h"
 #include "platform.h"
 
 namespace orvanel {
@@ -36,9 +60,15 @@ int resultCode(PictureStatus status);
 // picture the game reads" or "ends too early".
 const char* inWords(PictureStatus status);
 
-// Loads the named BMP file into the existing image (the overlap of the two
-// only), under the screen lock. The name is cut to 259 bytes.
-PictureLoad loadPicture(const std::string& fileName, platform::Image& image);
+// Decodes the BMP file in source into the existing image (the overlap of
+// the two only). Takes no lock and makes no system call of its own.
+PictureLoad decodePicture(platform::ByteSource& source, platform::Image& image);
+
+// Loads the named BMP file into the existing image, decoding under the
+// screen lock. The name is cut to 259 bytes; a file above wholeLimit bytes
+// is read piece by piece.
+PictureLoad loadPicture(const std::string& fileName, platform::Image& image,
+                        std::uint64_t wholeLimit = platform::wholeReadLimit);
 
 // The same from bytes already in memory.
 PictureLoad loadPictureFromMemory(std::span<const std::uint8_t> file, platform::Image& image);
