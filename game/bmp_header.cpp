@@ -127,8 +127,12 @@ std::optional<BmpHeader> readBmpHeader(platform::ByteSource& source, PictureLoad
                       "top-down rows with compression " + std::to_string(compression));
     if (bits > 32)
         return refuse(load, PictureStatus::notAPicture, std::to_string(bits) + " bits per pixel is more than 32");
-    if (compression != noCompression && compression != bitFields)
-        return refuse(load, PictureStatus::notAPicture, "run-length compressed pixels are not read");
+    if (compression == runLength8 && bits != 8)
+        return refuse(load, PictureStatus::notAPicture,
+                      "run-length compression 1 is for 8-bit pixels, not " + std::to_string(bits) + "-bit");
+    if (compression == runLength4 && bits != 4)
+        return refuse(load, PictureStatus::notAPicture,
+                      "run-length compression 2 is for 4-bit pixels, not " + std::to_string(bits) + "-bit");
     if (!supportedBits(bits))
         return refuse(load, PictureStatus::notAPicture, std::to_string(bits) + " bits per pixel is not read");
     if (header.pixelOffset == 0)

@@ -7,6 +7,7 @@
 
 #include "bmp_header.h"
 #include "bmp_pixels.h"
+#include "bmp_run_length.h"
 
 namespace orvanel {
 
@@ -105,6 +106,11 @@ PictureLoad decodePicture(platform::ByteSource& source, platform::Image& image)
     const std::optional<BmpHeader> header = readBmpHeader(source, load);
     if (!header)
         return load;
+    if (header->compression == runLength8 || header->compression == runLength4) {
+        const auto [imageWidth, imageHeight] = usableSize(image);
+        placeRunLength(source, *header, image.pixels.data(), imageWidth, imageHeight, load);
+        return load;
+    }
     return placeRows(source, *header, image, load);
 }
 

@@ -11,8 +11,17 @@
 //  - Compression 3 with 1, 4 or 8 bits per pixel is read as uncompressed
 //    palette pixels; the masks are ignored.
 //  - A file missing only the padding after its last row counts as loaded.
-//  - Bit counts other than 1, 4, 8, 16, 24 and 32, a pixel-data offset of 0,
-//    and run-length compressed pixels are refused with 3.
+//  - Run-length compressed pixels are read: compression 1 with 8 bits per
+//    pixel and 2 with 4 bits, bottom row first, with every escape (end of
+//    line, end of picture, a move, literal runs and their padding byte).
+//    Pixels the runs skip keep what the image held (its magenta fill). A run
+//    or move past the row's end or the picture's top is clipped, never
+//    wrapped into the next row. Other bit counts with compression 1 or 2,
+//    and compression 1 or 2 with rows stored top row first, give 3.
+//  - A run-length file that ends before its end-of-picture mark gives 3 and
+//    keeps the pixels placed; what follows the mark is not read.
+//  - Bit counts other than 1, 4, 8, 16, 24 and 32 and a pixel-data offset of
+//    0 are refused with 3.
 //  - A directory, a device or a pipe gives 2 without being read, at once.
 //  - An empty file gives 3.
 //  - A file that ends inside its header, palette or masks gives 3 with no
@@ -38,7 +47,7 @@ enum class PictureStatus {
     loaded,       // every visible pixel placed
     cannotOpen,   // the file could not be opened or read
     notAPicture,  // not a BMP this reader takes; no pixel changed
-    endsTooEarly, // the file ends before its last pixel row; the complete rows before that stay
+    endsTooEarly, // the file ends before its last pixel row (or end-of-picture mark); what came before stays
 };
 
 // What a load found out, for the game and for the picture checker.
