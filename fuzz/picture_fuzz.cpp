@@ -146,8 +146,9 @@ void compareFileRead(const PictureLoad& memoryLoad, const platform::Image& fromM
     checkResult(fileLoad);
     if (fileLoad.status != memoryLoad.status || fileLoad.cause != memoryLoad.cause ||
         fileLoad.rowsPlaced != memoryLoad.rowsPlaced || fileLoad.width != memoryLoad.width ||
-        fileLoad.height != memoryLoad.height || fileLoad.topDown != memoryLoad.topDown ||
-        fileLoad.bitsPerPixel != memoryLoad.bitsPerPixel || fileLoad.compression != memoryLoad.compression)
+        fileLoad.fix != memoryLoad.fix || fileLoad.height != memoryLoad.height ||
+        fileLoad.topDown != memoryLoad.topDown || fileLoad.bitsPerPixel != memoryLoad.bitsPerPixel ||
+        fileLoad.compression != memoryLoad.compression)
         breach(wholeLimit == piecesAlways ? "the piecewise file read differs from the memory read"
                                           : "the file read differs from the memory read",
                fileLoad);

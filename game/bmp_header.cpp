@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace orvanel {
@@ -44,11 +45,54 @@ bool supportedBits(std::uint32_t bits)
     return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
 }
 
+// What would load instead: a picture saved again, whole when it was cut short.
+PictureFix fixFor(PictureStatus status)
+{
+    switch (status) {
+    case PictureStatus::notAPicture: return PictureFix::saveAs24Bit;
+    case PictureStatus::endsTooEarly: return PictureFix::saveAgainWhole;
+    case PictureStatus::loaded:
+    case PictureStatus::cannotOpen: break;
+    }
+    return PictureFix::none;
+}
+
 std::nullopt_t refuse(PictureLoad& load, PictureStatus status, std::string cause)
 {
     load.status = status;
     load.cause = std::move(cause);
+    load.fix = fixFor(status);
     return std::nullopt;
+}
+
+// The other kinds of picture a modder may have saved under a .bmp name, by
+// the bytes they start with.
+struct OtherKind {
+    std::string_view signature;
+    std::size_t at; // where in the file it stands
+    const char* name;
+};
+constexpr OtherKind otherKinds[] = {
+    {"\x89PNG\r\n\x1a\n", 0, "a PNG picture"},
+    {"\xff\xd8\xff", 0, "a JPEG picture"},
+    {"GIF87a", 0, "a GIF picture"},
+    {"GIF89a", 0, "a GIF picture"},
+    {"WEBP", 8, "a WebP picture"},
+    {std::string_view("II*\0", 4), 0, "a TIFF picture"},
+    {std::string_view("MM\0*", 4), 0, "a TIFF picture"},
+};
+
+// The kind of picture the first bytes name, or nullptr.
+const char* otherKindOf(const std::uint8_t* start, std::size_t length)
+{
+    for (const OtherKind& kind : otherKinds) {
+        if (kind.at + kind.signature.size() > length)
+            continue;
+        if (std::equal(kind.signature.begin(), kind.signature.end(), start + kind.at,
+                       [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; }))
+            return kind.name;
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -60,12 +104,17 @@ std::optional<BmpHeader> readBmpHeader(platform::ByteSource& source, PictureLoad
         return refuse(load, PictureStatus::notAPicture, "the file is empty");
     constexpr std::uint64_t sizeFieldEnd = fileHeaderBytes + 4;
     const std::uint8_t* start = source.bytes(0, static_cast<std::size_t>(std::min(size, sizeFieldEnd)));
+    // Offsets 8 to 11 hold the WebP mark.
+    static_assert(sizeFieldEnd >= 12);
     if (start == nullptr)
         return refuse(load, PictureStatus::cannotOpen, source.failure());
     if (start[0] == rawDumpKindA || start[0] == rawDumpKindB)
         return refuse(load, PictureStatus::notAPicture, "a raw image dump, which is not read");
+    const auto startLength = static_cast<std::size_t>(std::min(size, sizeFieldEnd));
+    if (const char* kind = otherKindOf(start, startLength))
+        return refuse(load, PictureStatus::notAPicture, std::string(kind) + ", not a BMP");
     if (start[0] != 'B')
-        return refuse(load, PictureStatus::notAPicture, "does not start with \"B\"");
+        return refuse(load, PictureStatus::notAPicture, "does not start with \"B\", so it is no BMP picture");
     if (size >= 2 && start[1] != 'M')
         return refuse(load, PictureStatus::notAPicture, "the signature is not \"BM\"");
     if (size < sizeFieldEnd)

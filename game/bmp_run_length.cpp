@@ -141,6 +141,7 @@ void placeRunLength(platform::ByteSource& source, const BmpHeader& header, platf
             return;
         }
         load.status = PictureStatus::endsTooEarly;
+        load.fix = PictureFix::saveAgainWhole;
         load.cause = "the file ends inside its run-length pixels, after " + std::to_string(at.rowsPassed()) +
                      " of its " + std::to_string(header.rows) + " pixel rows";
     };

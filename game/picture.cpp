@@ -13,10 +13,11 @@ namespace orvanel {
 
 namespace {
 
-PictureLoad failed(PictureLoad load, PictureStatus status, std::string cause)
+PictureLoad failed(PictureLoad load, PictureStatus status, std::string cause, PictureFix fix)
 {
     load.status = status;
     load.cause = std::move(cause);
+    load.fix = fix;
     return load;
 }
 
@@ -63,7 +64,7 @@ PictureLoad placeRows(platform::ByteSource& source, const BmpHeader& header, pla
         // fileRow is below completeRows, so this offset lies within the file.
         const std::uint8_t* src = source.bytes(pixelOffset + fileRow * stride, visibleBytes);
         if (src == nullptr)
-            return failed(load, PictureStatus::cannotOpen, source.failure());
+            return failed(load, PictureStatus::cannotOpen, source.failure(), PictureFix::none);
         const std::uint64_t imageRow = header.topDown ? fileRow : rows - 1 - fileRow;
         decoder.decode(src, image.pixels.data() + imageRow * imageWidth, static_cast<std::size_t>(columns));
         ++load.rowsPlaced;
@@ -71,7 +72,8 @@ PictureLoad placeRows(platform::ByteSource& source, const BmpHeader& header, pla
     if (completeRows < rows)
         return failed(load, PictureStatus::endsTooEarly,
                       "the file ends after " + std::to_string(completeRows) + " of its " + std::to_string(rows) +
-                          " pixel rows");
+                          " pixel rows",
+                      PictureFix::saveAgainWhole);
     load.status = PictureStatus::loaded;
     return load;
 }

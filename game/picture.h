@@ -4,6 +4,8 @@
 //
 // What the reader takes beyond the strict rules, and its choices where the
 // rules leave them open:
+//  - A file whose first bytes are the signature of a PNG, JPEG, GIF, WebP
+//    or TIFF picture is named as such in the cause, and refused with 3.
 //  - A palette index past the entries the file's palette holds reads
 //    0xFF000000, opaque black.
 //  - A pixel-data offset that points into the info header means a palette of
@@ -50,13 +52,22 @@ enum class PictureStatus {
     endsTooEarly, // the file ends before its last pixel row (or end-of-picture mark); what came before stays
 };
 
+// What would make a refused file load, where something would.
+enum class PictureFix {
+    none,
+    saveAs24Bit,    // save or export the picture again as a 24-bit BMP
+    saveAgainWhole, // the file is cut short: copy or export it again in full
+    putAFileThere,  // no readable file of that name: put a BMP picture there
+};
+
 // What a load found out, for the game and for the picture checker.
 struct PictureLoad {
     PictureStatus status = PictureStatus::cannotOpen;
-    std::string cause;       // why it failed, in a few words; empty when loaded
-    std::int64_t width = 0;  // as the header says, 0 when not read
-    std::int64_t height = 0; // row count, always positive; see topDown
-    bool topDown = false;    // rows stored top row first (negative height)
+    std::string cause;                 // why it failed, in a few words; empty when loaded
+    PictureFix fix = PictureFix::none; // what would load instead
+    std::int64_t width = 0;            // as the header says, 0 when not read
+    std::int64_t height = 0;           // row count, always positive; see topDown
+    bool topDown = false;              // rows stored top row first (negative height)
     int bitsPerPixel = 0;
     int compression = 0;
     int rowsPlaced = 0; // image rows written

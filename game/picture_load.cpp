@@ -23,6 +23,7 @@ PictureLoad loadPicture(const std::string& fileName, platform::Image& image, std
         PictureLoad load;
         load.status = PictureStatus::cannotOpen;
         load.cause = file.failure;
+        load.fix = PictureFix::putAFileThere;
         return load;
     }
     return decodeLocked(*file.source, image);
