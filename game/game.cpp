@@ -12,47 +12,15 @@ namespace orvanel {
 
 namespace {
 
-// What a missing picture means for play, told to a player at a terminal.
-struct PictureRole {
-    const char* fileName;
-    bool isMask;
-    const char* whenMissing;       // the file gave nothing
-    const char* whenPartlyMissing; // the file ended inside its rows
-};
-constexpr PictureRole backgroundRole{backgroundFile, false, "the scene shows magenta",
-                                     "the scene shows magenta where it is missing"};
-constexpr PictureRole maskRole{maskFile, true, "no target can be hit", "no target can be hit where it is missing"};
-
-// Loads a picture from the working folder. A failure leaves the image
-// magenta (in part, for a file that ends early), and a picture of another
-// size than the screen leaves a magenta edge or is cut off; either is told
-// in one line on stderr: what happened, why and what to do (in brackets,
-// with the folder), and what it means for play.
-void loadOrTell(const PictureRole& role, platform::Image* image, const std::string& folder)
+// Loads a picture from the working folder into its image; what the player
+// should know about it (see startupLine) goes to stderr in one line.
+void loadOrTell(const char* fileName, bool isMask, platform::Image* image, const std::string& folder)
 {
     if (image == nullptr)
         return;
-    const PictureLoad load = loadPicture(role.fileName, *image);
-    std::string line = std::string("Orvanel: ") + role.fileName + ": ";
-    if (load.status == PictureStatus::loaded) {
-        const std::string effect = sizeEffect(load, role.isMask);
-        if (effect.empty())
-            return;
-        line += std::to_string(load.width) + " x " + std::to_string(load.height) + ", not " +
-                std::to_string(screenWidth) + " x " + std::to_string(screenHeight) + " (save it at " +
-                std::to_string(screenWidth) + " x " + std::to_string(screenHeight) + "; in folder " + folder + "); " +
-                effect;
-    } else {
-        line += inWords(load.status);
-        line += " (";
-        if (!load.cause.empty())
-            line += load.cause + "; ";
-        if (const std::string fix = fixFor(load, role.fileName); !fix.empty())
-            line += fix + "; ";
-        line += "in folder " + folder + "); ";
-        line += load.status == PictureStatus::endsTooEarly ? role.whenPartlyMissing : role.whenMissing;
-    }
-    std::fprintf(stderr, "%s\n", line.c_str());
+    const std::string line = startupLine(fileName, isMask, folder, loadPicture(fileName, *image));
+    if (!line.empty())
+        std::fprintf(stderr, "%s\n", line.c_str());
 }
 
 } // namespace
@@ -73,8 +41,8 @@ void startGame(GameState& state)
     state.maskImage = platform::createImage(screenWidth, screenHeight);
     // 4. The pictures from the working folder.
     const std::string folder = platform::workingFolder();
-    loadOrTell(backgroundRole, state.backgroundImage, folder);
-    loadOrTell(maskRole, state.maskImage, folder);
+    loadOrTell(backgroundFile, false, state.backgroundImage, folder);
+    loadOrTell(maskFile, true, state.maskImage, folder);
 }
 
 void runGame()

@@ -52,6 +52,29 @@ std::string sizeEffect(const PictureLoad& load, bool isMask)
     return effect;
 }
 
+std::string startupLine(const std::string& fileName, bool isMask, const std::string& folder, const PictureLoad& load)
+{
+    std::string line = "Orvanel: " + fileName + ": ";
+    if (load.status == PictureStatus::loaded) {
+        const std::string effect = sizeEffect(load, isMask);
+        if (effect.empty())
+            return {};
+        return line + std::to_string(load.width) + " x " + std::to_string(load.height) + ", not " + screenSize() +
+               " (save it at " + screenSize() + "; in folder " + folder + "); " + effect;
+    }
+    line += inWords(load.status);
+    line += " (";
+    if (!load.cause.empty())
+        line += load.cause + "; ";
+    if (const std::string fix = fixFor(load, fileName); !fix.empty())
+        line += fix + "; ";
+    line += "in folder " + folder + "); ";
+    const bool partly = load.status == PictureStatus::endsTooEarly;
+    if (isMask)
+        return line + (partly ? "no target can be hit where it is missing" : "no target can be hit");
+    return line + (partly ? "the scene shows magenta where it is missing" : "the scene shows magenta");
+}
+
 std::string nearBlackAdvice(const std::string& fileName)
 {
     return "only exact opaque black (0xFF000000: red, green and blue 0, alpha 255) scores; make every pixel pure "

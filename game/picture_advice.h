@@ -24,6 +24,17 @@ std::string fixFor(const PictureLoad& load, const std::string& fileName);
 // size or one that did not load.
 std::string sizeEffect(const PictureLoad& load, bool isMask);
 
+// The line the game writes on stderr at start-up about a picture it loaded
+// from the folder, "" when there is nothing to tell. A failure leaves the
+// image magenta (in part, for a file that ends early), and a picture of
+// another size than the screen leaves a magenta edge or is cut off; the
+// line tells what happened, why and what to do (in brackets, with the
+// folder), and what it means for play:
+//   Orvanel: mask.bmp: not a picture the game reads (a PNG picture, not a
+//   BMP; save it as a 24-bit BMP: convert ...; in folder /home/me/scene);
+//   no target can be hit
+std::string startupLine(const std::string& fileName, bool isMask, const std::string& folder, const PictureLoad& load);
+
 // The rule for the mask and the command that makes a mask of only pure black
 // and white from any picture, for masks with pixels that look black but
 // never score.

@@ -26,6 +26,7 @@ using bmp::BmpLayout;
 using bmp::makeBmp;
 using platform::Colour;
 using Bytes = std::vector<std::uint8_t>;
+using namespace std::string_view_literals;
 
 constexpr Colour magenta = 0xFFFF00FF;
 constexpr Colour opaqueBlack = 0xFF000000;
@@ -511,6 +512,16 @@ std::function<Bytes()> with32(std::size_t at, std::uint32_t value)
     };
 }
 
+// A file of another kind: its first bytes, then zeros up to `length`.
+std::function<Bytes()> startingWith(std::string_view start, std::size_t length = 64)
+{
+    return [=] {
+        Bytes file(start.begin(), start.end());
+        file.resize(std::max(file.size(), length));
+        return file;
+    };
+}
+
 std::function<Bytes()> layout(BmpLayout s)
 {
     return [=] { return makeBmp(s, rgbAt); };
@@ -539,6 +550,14 @@ std::vector<BadCase> badCases()
         {"rawDumpFD", with16(0, 0xFD), notAPicture, "raw"},
         {"rawDumpFE", with16(0, 0xFE), notAPicture, "raw"},
         {"signatureBX", with16(0, 'B' | 'X' << 8), notAPicture, "BM"},
+        {"png", startingWith("\x89PNG\r\n\x1a\n\0\0\0\rIHDR"sv), notAPicture, "a PNG picture, not a BMP"},
+        {"jpeg", startingWith("\xff\xd8\xff\xe0\0\x10JFIF"sv), notAPicture, "a JPEG picture"},
+        {"gif87", startingWith("GIF87a\x02\0"sv), notAPicture, "a GIF picture"},
+        {"gif89", startingWith("GIF89a\x02\0"sv), notAPicture, "a GIF picture"},
+        {"webp", startingWith("RIFF\x24\0\0\0WEBPVP8 "sv), notAPicture, "a WebP picture"},
+        {"tiffLittleEndian", startingWith("II*\0\x08\0\0\0"sv), notAPicture, "a TIFF picture"},
+        {"tiffBigEndian", startingWith("MM\0*\0\0\0\x08"sv), notAPicture, "a TIFF picture"},
+        {"shortPng", startingWith("\x89PN"sv, 3), notAPicture, "\"B\""},
         {"onlyB", cut(small24, 1), endsTooEarly, "header"},
         {"endsBeforeHeaderSize", cut(small24, 16), endsTooEarly, "header"},
         {"headerSize0", with32(14, 0), notAPicture, "info header size"},
@@ -660,6 +679,7 @@ TEST_P(BadFile, IsRejectedWithoutChangingAPixel)
     const PictureLoad result = load(c.file());
     EXPECT_EQ(result.status, c.status) << result.cause;
     EXPECT_NE(result.cause.find(c.causeHas), std::string::npos) << "cause: " << result.cause;
+    EXPECT_EQ(result.fix, c.status == notAPicture ? PictureFix::saveAs24Bit : PictureFix::saveAgainWhole);
     EXPECT_EQ(result.rowsPlaced, 0);
     EXPECT_TRUE(allMagenta(*image));
     EXPECT_EQ(platform::facility().lockDepth, 0);
