@@ -6,6 +6,8 @@
 // rules leave them open:
 //  - A file whose first bytes are the signature of a PNG, JPEG, GIF, WebP
 //    or TIFF picture is named as such in the cause, and refused with 3.
+//  - Raw image dumps (first byte 0xFD or 0xFE) are named as such and refused
+//    with 3.
 //  - A palette index past the entries the file's palette holds reads
 //    0xFF000000, opaque black.
 //  - A pixel-data offset that points into the info header means a palette of
@@ -31,7 +33,9 @@
 //  - A read that fails partway gives 2, keeping the rows placed before it.
 //  - A file that shrinks while it is read is read as far as it goes.
 //  - Files above 64 MiB are read piece by piece: only the headers and the
-//    rows that land in the image, so memory stays small for any size.
+//    rows that land in the image (for run-length pixels, everything up to
+//    the end-of-picture mark, 64 KiB at a time), so memory stays small for
+//    any size.
 //  - An image whose pixels do not match its size takes no pixel.
 #pragma once
 
