@@ -1,9 +1,11 @@
 // orvanel-fuzz-seeds FOLDER: writes the fuzzer's seed corpus, small valid
 // pictures of every kind the reader takes (each header size, bit count,
-// palette and mask layout, both row orders, cropped and cut-short files).
+// palette and mask layout, both row orders, cropped and cut-short files, and
+// run-length files with every escape).
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bmp_writer.h"
@@ -27,6 +29,7 @@ std::vector<std::uint32_t> greys(std::uint32_t count)
 struct Seed {
     const char* name;
     bmp::BmpLayout layout;
+    std::vector<std::uint8_t> runs{}; // run-length pixels, written in place of rows
 };
 
 std::vector<Seed> seeds()
@@ -126,6 +129,27 @@ std::vector<Seed> seeds()
         s.width = 1;
         s.height = 481;
     });
+    // Run-length files: runs, literals with padding, a move, early ends of
+    // line, the end of picture, and ones clipped, cut short or larger than
+    // the image.
+    auto addRuns = [&all](const char* name, std::uint16_t bits, std::int32_t width, std::int32_t height,
+                          std::vector<std::uint8_t> runs) {
+        bmp::BmpLayout layout;
+        layout.width = width;
+        layout.height = height;
+        layout.bitsPerPixel = bits;
+        layout.compression = bits == 8 ? 1 : 2;
+        layout.palette = greys(bits == 8 ? 256 : 16);
+        layout.rowsInFile = 0;
+        all.push_back({name, layout, std::move(runs)});
+    };
+    addRuns("rle8", 8, 5, 3, {5, 1, 0, 0, 0, 3, 4, 5, 6, 0, 2, 7, 0, 0, 0, 2, 1, 0, 2, 9, 0, 1});
+    addRuns("rle8-clipped", 8, 5, 3, {9, 1, 0, 0, 0, 2, 9, 9, 3, 3, 0, 2, 0, 7, 0, 1});
+    addRuns("rle8-cut-short", 8, 5, 3, {5, 1, 0, 0, 0, 5, 1, 2});
+    addRuns("rle8-wider-than-image", 8, 800, 2, {255, 3, 255, 4, 255, 5, 0, 0, 0, 2, 250, 0, 9, 9, 0, 1});
+    addRuns("rle8-taller-than-image", 8, 2, 482, {2, 1, 0, 2, 0, 200, 0, 2, 0, 79, 0, 0, 2, 8, 0, 1});
+    addRuns("rle4", 4, 5, 3, {5, 0x12, 0, 0, 0, 5, 0x34, 0x56, 0x70, 0, 0, 2, 1, 1, 2, 0xAB, 0, 1});
+    addRuns("rle4-cut-short", 4, 5, 3, {5, 0x12, 0, 0, 0, 7, 0x34});
     return all;
 }
 
@@ -146,7 +170,10 @@ int main(int argc, char** argv)
             const std::uint32_t colour = orvanel::colourAt(x, y);
             return entries > 0 ? colour % static_cast<std::uint32_t>(entries) : colour;
         };
-        if (!orvanel::bmp::writeFile(path, orvanel::bmp::makeBmp(seed.layout, pixel))) {
+        std::vector<std::uint8_t> file = orvanel::bmp::makeBmp(seed.layout, pixel);
+        file.insert(file.end(), seed.runs.begin(), seed.runs.end());
+        orvanel::bmp::putLe32(file, 2, static_cast<std::uint32_t>(file.size()));
+        if (!orvanel::bmp::writeFile(path, file)) {
             std::fprintf(stderr, "orvanel-fuzz-seeds: cannot write %s\n", path.c_str());
             return 1;
         }

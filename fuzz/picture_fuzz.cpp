@@ -1,7 +1,9 @@
 // Arbitrary bytes as a picture file: the reader must answer every input with
 // a consistent result, touch nothing outside the picture's overlap with the
-// 720 x 480 image, and read the same bytes the same way from memory and
-// from a file. Any breach aborts, which libFuzzer reports with the input.
+// 720 x 480 image, and read the same bytes the same way from memory, from a
+// file read whole and from a file read piece by piece (the limit above
+// which files are read in pieces is lowered to 0 for that). Any breach
+// aborts, which libFuzzer reports with the input.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -26,8 +28,12 @@ constexpr int imageWidth = screenWidth;
 constexpr int imageHeight = screenHeight;
 constexpr platform::Colour magenta = 0xFFFF00FFu;
 // One input in this many (chosen by its bytes, so a rerun checks the same
-// ones) is also read through a file into fresh images and compared.
+// ones) is also read through a file into fresh images, whole and in pieces,
+// and compared.
 constexpr std::uint32_t compareOneIn = 16;
+// The whole-read limit that makes every file with a byte in it be read
+// piece by piece.
+constexpr std::uint64_t piecesAlways = 0;
 
 platform::Image magentaImage()
 {
@@ -131,28 +137,39 @@ bool writeScratch(std::span<const std::uint8_t> bytes)
     return done == bytes.size();
 }
 
+// Loads the bytes through the scratch file with the given whole-read limit
+// into image, and checks that it read as the memory load did.
+void compareFileRead(const PictureLoad& memoryLoad, const platform::Image& fromMemory, platform::Image& image,
+                     std::uint64_t wholeLimit)
+{
+    const PictureLoad fileLoad = loadPicture(scratchPath(), image, wholeLimit);
+    checkResult(fileLoad);
+    if (fileLoad.status != memoryLoad.status || fileLoad.cause != memoryLoad.cause ||
+        fileLoad.rowsPlaced != memoryLoad.rowsPlaced || fileLoad.width != memoryLoad.width ||
+        fileLoad.fix != memoryLoad.fix || fileLoad.height != memoryLoad.height ||
+        fileLoad.topDown != memoryLoad.topDown || fileLoad.bitsPerPixel != memoryLoad.bitsPerPixel ||
+        fileLoad.compression != memoryLoad.compression)
+        breach(wholeLimit == piecesAlways ? "the piecewise file read differs from the memory read"
+                                          : "the file read differs from the memory read",
+               fileLoad);
+    if (image.pixels != fromMemory.pixels)
+        breach(wholeLimit == piecesAlways ? "the piecewise file read placed other pixels than the memory read"
+                                          : "the file read placed other pixels than the memory read",
+               fileLoad);
+    checkUntouchedAndReset(image, fileLoad);
+}
+
 void compareWithFile(std::span<const std::uint8_t> bytes)
 {
     // Magenta between uses: each use puts it back.
     static platform::Image fromMemory = magentaImage();
     static platform::Image fromFile = magentaImage();
     const PictureLoad memoryLoad = loadPictureFromMemory(bytes, fromMemory);
-    PictureLoad fileLoad = memoryLoad;
-    const bool written = writeScratch(bytes);
-    if (written) {
-        fileLoad = loadPicture(scratchPath(), fromFile);
-        checkResult(fileLoad);
+    if (writeScratch(bytes)) {
+        compareFileRead(memoryLoad, fromMemory, fromFile, platform::wholeReadLimit);
+        compareFileRead(memoryLoad, fromMemory, fromFile, piecesAlways);
     }
-    if (fileLoad.status != memoryLoad.status || fileLoad.cause != memoryLoad.cause ||
-        fileLoad.rowsPlaced != memoryLoad.rowsPlaced || fileLoad.width != memoryLoad.width ||
-        fileLoad.height != memoryLoad.height || fileLoad.topDown != memoryLoad.topDown ||
-        fileLoad.bitsPerPixel != memoryLoad.bitsPerPixel || fileLoad.compression != memoryLoad.compression)
-        breach("the file read differs from the memory read", fileLoad);
-    if (written && fromFile.pixels != fromMemory.pixels)
-        breach("the file read placed other pixels than the memory read", fileLoad);
     checkUntouchedAndReset(fromMemory, memoryLoad);
-    if (written)
-        checkUntouchedAndReset(fromFile, fileLoad);
 }
 
 } // namespace

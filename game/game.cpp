@@ -2,39 +2,25 @@
 #include <cstdio>
 #include <string>
 
+#include "file_source.h"
 #include "game.h"
 #include "key_codes.h"
 #include "picture.h"
+#include "picture_advice.h"
 
 namespace orvanel {
 
 namespace {
 
-// What a missing picture means for play, told to a player at a terminal.
-struct PictureRole {
-    const char* fileName;
-    const char* whenMissing;       // the file gave nothing
-    const char* whenPartlyMissing; // the file ended inside its rows
-};
-constexpr PictureRole backgroundRole{backgroundFile, "the scene shows magenta",
-                                     "the scene shows magenta where it is missing"};
-constexpr PictureRole maskRole{maskFile, "no target can be hit", "no target can be hit where it is missing"};
-
-// Loads a picture; a failure leaves the image magenta (in part, for a file
-// that ends early) and is told in one line on stderr.
-void loadOrTell(const PictureRole& role, platform::Image* image)
+// Loads a picture from the working folder into its image; what the player
+// should know about it (see startupLine) goes to stderr in one line.
+void loadOrTell(const char* fileName, bool isMask, platform::Image* image, const std::string& folder)
 {
     if (image == nullptr)
         return;
-    const PictureLoad load = loadPicture(role.fileName, *image);
-    if (load.status == PictureStatus::loaded)
-        return;
-    std::string line = std::string("Orvanel: ") + role.fileName + ": " + inWords(load.status);
-    if (!load.cause.empty())
-        line += " (" + load.cause + ")";
-    line += "; ";
-    line += load.status == PictureStatus::endsTooEarly ? role.whenPartlyMissing : role.whenMissing;
-    std::fprintf(stderr, "%s\n", line.c_str());
+    const std::string line = startupLine(fileName, isMask, folder, loadPicture(fileName, *image));
+    if (!line.empty())
+        std::fprintf(stderr, "%s\n", line.c_str());
 }
 
 } // namespace
@@ -54,8 +40,9 @@ void startGame(GameState& state)
     state.backgroundImage = platform::createImage(screenWidth, screenHeight);
     state.maskImage = platform::createImage(screenWidth, screenHeight);
     // 4. The pictures from the working folder.
-    loadOrTell(backgroundRole, state.backgroundImage);
-    loadOrTell(maskRole, state.maskImage);
+    const std::string folder = platform::workingFolder();
+    loadOrTell(backgroundFile, false, state.backgroundImage, folder);
+    loadOrTell(maskFile, true, state.maskImage, folder);
 }
 
 void runGame()

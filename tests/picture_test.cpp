@@ -26,6 +26,7 @@ using bmp::BmpLayout;
 using bmp::makeBmp;
 using platform::Colour;
 using Bytes = std::vector<std::uint8_t>;
+using namespace std::string_view_literals;
 
 constexpr Colour magenta = 0xFFFF00FF;
 constexpr Colour opaqueBlack = 0xFF000000;
@@ -511,6 +512,16 @@ std::function<Bytes()> with32(std::size_t at, std::uint32_t value)
     };
 }
 
+// A file of another kind: its first bytes, then zeros up to `length`.
+std::function<Bytes()> startingWith(std::string_view start, std::size_t length = 64)
+{
+    return [=] {
+        Bytes file(start.begin(), start.end());
+        file.resize(std::max(file.size(), length));
+        return file;
+    };
+}
+
 std::function<Bytes()> layout(BmpLayout s)
 {
     return [=] { return makeBmp(s, rgbAt); };
@@ -539,6 +550,14 @@ std::vector<BadCase> badCases()
         {"rawDumpFD", with16(0, 0xFD), notAPicture, "raw"},
         {"rawDumpFE", with16(0, 0xFE), notAPicture, "raw"},
         {"signatureBX", with16(0, 'B' | 'X' << 8), notAPicture, "BM"},
+        {"png", startingWith("\x89PNG\r\n\x1a\n\0\0\0\rIHDR"sv), notAPicture, "a PNG picture, not a BMP"},
+        {"jpeg", startingWith("\xff\xd8\xff\xe0\0\x10JFIF"sv), notAPicture, "a JPEG picture"},
+        {"gif87", startingWith("GIF87a\x02\0"sv), notAPicture, "a GIF picture"},
+        {"gif89", startingWith("GIF89a\x02\0"sv), notAPicture, "a GIF picture"},
+        {"webp", startingWith("RIFF\x24\0\0\0WEBPVP8 "sv), notAPicture, "a WebP picture"},
+        {"tiffLittleEndian", startingWith("II*\0\x08\0\0\0"sv), notAPicture, "a TIFF picture"},
+        {"tiffBigEndian", startingWith("MM\0*\0\0\0\x08"sv), notAPicture, "a TIFF picture"},
+        {"shortPng", startingWith("\x89PN"sv, 3), notAPicture, "\"B\""},
         {"onlyB", cut(small24, 1), endsTooEarly, "header"},
         {"endsBeforeHeaderSize", cut(small24, 16), endsTooEarly, "header"},
         {"headerSize0", with32(14, 0), notAPicture, "info header size"},
@@ -577,6 +596,18 @@ std::vector<BadCase> badCases()
         {"compression1", with32(30, 1), notAPicture, "run-length"},
         {"compression2", with32(30, 2), notAPicture, "run-length"},
         {"topDownRunLength", layout({.width = 4, .height = -3, .compression = 1}), notAPicture, "top-down"},
+        {"topDownRunLength8",
+         layout({.width = 4, .height = -3, .bitsPerPixel = 8, .compression = 1, .palette = rampPalette(4)}),
+         notAPicture, "top-down"},
+        {"topDownRunLength4",
+         layout({.width = 4, .height = -3, .bitsPerPixel = 4, .compression = 2, .palette = rampPalette(4)}),
+         notAPicture, "top-down"},
+        {"runLength4With8Bits",
+         layout({.width = 4, .height = 3, .bitsPerPixel = 8, .compression = 2, .palette = rampPalette(4)}), notAPicture,
+         "run-length compression 2"},
+        {"runLength8With4Bits",
+         layout({.width = 4, .height = 3, .bitsPerPixel = 4, .compression = 1, .palette = rampPalette(4)}), notAPicture,
+         "run-length compression 1"},
         {"bits33", with16(28, 33), notAPicture, "more than 32"},
         {"bits64", with16(28, 64), notAPicture, "more than 32"},
         {"bits0", with16(28, 0), notAPicture, "not read"},
@@ -648,6 +679,7 @@ TEST_P(BadFile, IsRejectedWithoutChangingAPixel)
     const PictureLoad result = load(c.file());
     EXPECT_EQ(result.status, c.status) << result.cause;
     EXPECT_NE(result.cause.find(c.causeHas), std::string::npos) << "cause: " << result.cause;
+    EXPECT_EQ(result.fix, c.status == notAPicture ? PictureFix::saveAs24Bit : PictureFix::saveAgainWhole);
     EXPECT_EQ(result.rowsPlaced, 0);
     EXPECT_TRUE(allMagenta(*image));
     EXPECT_EQ(platform::facility().lockDepth, 0);
@@ -655,6 +687,201 @@ TEST_P(BadFile, IsRejectedWithoutChangingAPixel)
 
 INSTANTIATE_TEST_SUITE_P(Table, BadFile, ::testing::ValuesIn(badCases()),
                          [](const ::testing::TestParamInfo<BadCase>& info) { return std::string(info.param.name); });
+
+// ---- run-length compressed files ----
+
+// A run-length file: the headers and palette as makeBmp writes them, then
+// the runs as given.
+Bytes runLengthFile(int bits, std::int32_t width, std::int32_t height, const Bytes& runs,
+                    std::vector<std::uint32_t> palette = rampPalette(16))
+{
+    Bytes file = makeBmp({.width = width,
+                          .height = height,
+                          .bitsPerPixel = static_cast<std::uint16_t>(bits),
+                          .compression = bits == 8 ? 1u : 2u,
+                          .palette = std::move(palette),
+                          .rowsInFile = 0},
+                         rgbAt);
+    file.insert(file.end(), runs.begin(), runs.end());
+    bmp::putLe32(file, 2, static_cast<std::uint32_t>(file.size()));
+    return file;
+}
+
+struct RunLengthCase {
+    const char* name;
+    int bits;
+    std::int32_t width;
+    std::int32_t height;
+    Bytes runs;
+    std::vector<std::string> want; // image rows from the top: '.' magenta, else a palette index in hex
+    PictureStatus status = PictureStatus::loaded;
+    int rowsPlaced = 3;
+    const char* causeHas = "";
+};
+
+std::vector<RunLengthCase> runLengthCases()
+{
+    const std::string wideRow(720, '1');
+    return {
+        {"runsAndEndsOfLine", 8, 4, 3, {4, 1, 0, 0, 2, 2, 2, 3, 0, 0, 4, 5, 0, 1}, {"5555", "2233", "1111"}},
+        // 3 literal bytes and a padding byte, then 1 literal byte and its padding.
+        {"literalsWithPadding",
+         8,
+         4,
+         3,
+         {0, 3, 1, 2, 3, 0xEE, 1, 4, 0, 0, 0, 4, 5, 6, 7, 8, 0, 0, 4, 9, 0, 1},
+         {"9999", "5678", "1234"}},
+        {"earlyEndOfLineSkips", 8, 4, 3, {2, 1, 0, 0, 4, 2, 0, 0, 1, 3, 0, 1}, {"3...", "2222", "11.."}},
+        {"earlyEndOfPictureSkips", 8, 4, 3, {4, 1, 0, 1, 4, 2}, {"....", "....", "1111"}},
+        {"deltaSkips", 8, 4, 3, {1, 1, 0, 2, 2, 1, 1, 2, 0, 1}, {"....", "...2", "1..."}},
+        {"runClippedAtRowEnd",
+         8,
+         4,
+         3,
+         {6, 1, 0, 0, 0, 5, 1, 2, 3, 4, 5, 0, 0, 0, 1, 6, 0, 1},
+         {"6...", "1234", "1111"}},
+        {"deltaPastRowEnd", 8, 4, 3, {0, 2, 200, 0, 3, 1, 0, 0, 4, 2, 0, 1}, {"....", "2222", "...."}},
+        {"deltaOffThePicture", 8, 4, 3, {1, 1, 0, 2, 0, 9, 4, 1, 0, 0, 4, 1, 0, 1}, {"....", "....", "1..."}},
+        {"indexPastThePalette", 8, 4, 1, {2, 2, 2, 9, 0, 1}, {"2299"}, PictureStatus::loaded, 1},
+        {"widerThanTheImage", 8, 730, 1, {255, 1, 255, 1, 255, 1, 0, 1}, {wideRow}, PictureStatus::loaded, 1},
+        {"fourBitRuns", 4, 4, 3, {4, 0x12, 0, 0, 3, 0x34, 0, 0, 0, 3, 0x56, 0x70, 0, 1}, {"567.", "343.", "1212"}},
+        {"fourBitLiteralPadded", 4, 5, 1, {0, 5, 0x12, 0x34, 0x50, 0xEE, 0, 1}, {"12345"}, PictureStatus::loaded, 1},
+        {"fourBitDelta", 4, 4, 2, {0, 2, 1, 1, 2, 0xAB, 0, 1}, {".ab.", "...."}, PictureStatus::loaded, 2},
+        {"cutInsideALiteral",
+         8,
+         4,
+         3,
+         {4, 1, 0, 0, 0, 4, 2, 2},
+         {"....", "22..", "1111"},
+         PictureStatus::endsTooEarly,
+         2,
+         "after 1 of its 3"},
+        {"cutInsideARunPair",
+         8,
+         4,
+         3,
+         {4, 1, 0, 0, 4},
+         {"....", "....", "1111"},
+         PictureStatus::endsTooEarly,
+         1,
+         "run-length"},
+        {"cutInsideADelta",
+         8,
+         4,
+         3,
+         {4, 1, 0, 2, 1},
+         {"....", "....", "1111"},
+         PictureStatus::endsTooEarly,
+         1,
+         "run-length"},
+        {"noEndOfPicture",
+         8,
+         4,
+         3,
+         {4, 1, 0, 0, 4, 2, 0, 0, 4, 3, 0, 0},
+         {"3333", "2222", "1111"},
+         PictureStatus::endsTooEarly,
+         3,
+         "after 3 of its 3"},
+        {"noPixelData", 8, 4, 3, {}, {"....", "....", "...."}, PictureStatus::endsTooEarly, 0, "after 0 of its 3"},
+    };
+}
+
+void PrintTo(const RunLengthCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class RunLengthFile : public PictureTest, public ::testing::WithParamInterface<RunLengthCase> {};
+
+TEST_P(RunLengthFile, PlacesRunsAndKeepsWhatTheySkip)
+{
+    const RunLengthCase& c = GetParam();
+    const auto palette = rampPalette(c.name == std::string("indexPastThePalette") ? 3 : 16);
+    const PictureLoad result = load(runLengthFile(c.bits, c.width, c.height, c.runs, palette));
+    EXPECT_EQ(result.status, c.status) << result.cause;
+    EXPECT_NE(result.cause.find(c.causeHas), std::string::npos) << "cause: " << result.cause;
+    EXPECT_EQ(result.compression, c.bits == 8 ? 1 : 2);
+    EXPECT_EQ(result.rowsPlaced, c.rowsPlaced);
+    const auto rows = static_cast<int>(c.want.size());
+    const auto columns = static_cast<int>(c.want[0].size());
+    EXPECT_TRUE(imageIs(*image, columns, rows, [&](int x, int y) {
+        const char cell = c.want[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)];
+        if (cell == '.')
+            return magenta;
+        const auto index = static_cast<std::size_t>(std::stoi(std::string(1, cell), nullptr, 16));
+        return index < palette.size() ? opaqueBlack | palette[index] : opaqueBlack;
+    }));
+    EXPECT_EQ(platform::facility().lockDepth, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, RunLengthFile, ::testing::ValuesIn(runLengthCases()),
+                         [](const ::testing::TestParamInfo<RunLengthCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// An encoder as simple as the format allows: a run for two or more equal
+// pixels, a literal for three or more that differ, one-pixel runs between,
+// an end of line after each row and an end of picture.
+Bytes encodeRunLength8(int width, int height, const std::function<std::uint8_t(int, int)>& index)
+{
+    Bytes runs;
+    for (int y = height - 1; y >= 0; --y) {
+        int x = 0;
+        while (x < width) {
+            int same = 1;
+            while (x + same < width && same < 255 && index(x + same, y) == index(x, y))
+                ++same;
+            if (same >= 2) {
+                runs.insert(runs.end(), {static_cast<std::uint8_t>(same), index(x, y)});
+                x += same;
+                continue;
+            }
+            int differ = 1;
+            while (x + differ < width && differ < 255 &&
+                   (x + differ + 1 >= width || index(x + differ, y) != index(x + differ + 1, y)))
+                ++differ;
+            if (differ < 3) {
+                runs.insert(runs.end(), {1, index(x, y)});
+                ++x;
+                continue;
+            }
+            runs.insert(runs.end(), {0, static_cast<std::uint8_t>(differ)});
+            for (int k = 0; k < differ; ++k)
+                runs.push_back(index(x + k, y));
+            if (differ % 2 == 1)
+                runs.push_back(0);
+            x += differ;
+        }
+        runs.insert(runs.end(), {0, 0});
+    }
+    runs.insert(runs.end(), {0, 1});
+    return runs;
+}
+
+TEST_F(PictureTest, RunLengthLoadsAsTheSamePictureUncompressed)
+{
+    // Stripes, flat stretches and noise, wider than one run.
+    const auto index = [](int x, int y) {
+        if (y % 5 == 0)
+            return static_cast<std::uint8_t>(7);
+        if (x < 300)
+            return static_cast<std::uint8_t>(x / 40 + y % 3);
+        return static_cast<std::uint8_t>((x * 7 + y * 13) % 11 == 0 ? 200 : (x * 31 + y) % 256);
+    };
+    constexpr int width = 400;
+    constexpr int height = 37;
+    const auto palette = rampPalette(256);
+    ASSERT_EQ(load(runLengthFile(8, width, height, encodeRunLength8(width, height, index), palette)).status,
+              PictureStatus::loaded);
+    const std::vector<Colour> fromRuns = image->pixels;
+    image->pixels.assign(image->pixels.size(), magenta);
+    const PictureLoad plain =
+        load(makeBmp({.width = width, .height = height, .bitsPerPixel = 8, .palette = palette},
+                     [&](std::int64_t x, std::int64_t y) { return index(static_cast<int>(x), static_cast<int>(y)); }));
+    ASSERT_EQ(plain.status, PictureStatus::loaded) << plain.cause;
+    EXPECT_EQ(fromRuns, image->pixels);
+}
 
 // ---- files that end inside their rows keep the rows before the end ----
 

@@ -190,6 +190,79 @@ TEST_F(PicturesToolTest, OverlayTintsHitsAndMarksZoneBorders)
         EXPECT_EQ(pamPixel(pam, border, 0), (Rgba{0xFF, 0xFF, 0x00, 0xFF})) << "border at x " << border;
 }
 
+TEST_F(PicturesToolTest, LinesNameTheFolderAndTellBoxesClickPointsAndLabels)
+{
+    write("background.bmp", scene());
+    write("mask.bmp", maskWithBlocks({100, 300, 420, 600}));
+    const ToolRun run = runTool(dir.string());
+    EXPECT_EQ(run.status, 0) << run.output;
+    const std::string folder = dir.string() + "/";
+    for (const std::string& line : {
+             folder + "background.bmp: loaded;",
+             folder + "mask.bmp: loaded;",
+             std::string("zone 1 (x below 260): 100 hit pixels\n"
+                         "    within (100, 200) to (109, 209); click at (104, 204): a shot up to 4 pixels off"),
+             std::string("label 1 \"OW!!\" at (190, 112) to (221, 119), 115 pixels from its zone's nearest target\n"
+                         "    warning: more than 100 pixels from every target of its zone"),
+         })
+        EXPECT_NE(run.output.find(line), std::string::npos) << "no \"" << line << "\" in:\n" << run.output;
+
+    const ToolRun missing = runTool((dir / "nosuchdir").string());
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.output.find(folder + "nosuchdir/background.bmp: cannot be opened"), std::string::npos)
+        << missing.output;
+}
+
+TEST_F(PicturesToolTest, WritesPngOrPamByTheNameAndRefusesOtherNames)
+{
+    write("background.bmp", scene());
+    write("mask.bmp", maskWithBlocks({100, 300, 420, 600}));
+    const std::string png = "\x89PNG\r\n\x1a\n";
+    const struct {
+        const char* arguments; // before OUT
+        const char* out;
+        int status;
+        std::string starts; // the file's first bytes; "" for no file
+    } cases[] = {
+        {"--overlay DIR", "overlay.png", 0, png},    {"--dump DIR/mask.bmp", "mask.png", 0, png},
+        {"--overlay DIR", "overlay.pam", 0, "P7\n"}, {"--overlay DIR", "overlay.bmp", 64, ""},
+        {"--dump DIR/mask.bmp", "mask", 64, ""},     {"--dump DIR/mask.bmp", "mask.PNG.txt", 64, ""},
+    };
+    for (const auto& c : cases) {
+        std::string arguments = c.arguments;
+        arguments.replace(arguments.find("DIR"), 3, dir.string());
+        SCOPED_TRACE(arguments + " " + c.out);
+        const ToolRun run = runTool(arguments + " " + (dir / c.out).string());
+        EXPECT_EQ(run.status, c.status) << run.output;
+        const Bytes written = readAll(dir / c.out);
+        if (c.starts.empty()) {
+            EXPECT_FALSE(std::filesystem::exists(dir / c.out));
+            EXPECT_NE(run.output.find("OUT.png or OUT.pam"), std::string::npos) << run.output;
+            continue;
+        }
+        ASSERT_GE(written.size(), c.starts.size());
+        EXPECT_EQ(std::string(written.begin(), written.begin() + static_cast<std::ptrdiff_t>(c.starts.size())),
+                  c.starts);
+    }
+}
+
+TEST_F(PicturesToolTest, OverlayFramesTheLabelCellsAndDrawsTheirLetters)
+{
+    write("background.bmp", scene());
+    write("mask.bmp", maskWithBlocks({100, 300, 420, 600}));
+    const std::filesystem::path out = dir / "overlay.pam";
+    ASSERT_EQ(runTool("--overlay " + dir.string() + " " + out.string()).status, 0);
+    const Bytes pam = readAll(out);
+    ASSERT_EQ(pam.size(), pamHeader.size() + sceneWidth * sceneHeight * 4);
+    constexpr Rgba cyan = {0x00, 0xFF, 0xFF, 0xFF};
+    constexpr Rgba ink = {0x00, 0x00, 0x00, 0xFF};
+    // Label 1's cells are (190, 112) to (221, 119); "O" has ink at (192, 112).
+    EXPECT_EQ(pamPixel(pam, 189, 111), cyan);
+    EXPECT_EQ(pamPixel(pam, 222, 120), cyan);
+    EXPECT_EQ(pamPixel(pam, 192, 112), ink);
+    EXPECT_NE(pamPixel(pam, 190, 112), ink) << "no ink there: the scene shows";
+}
+
 TEST(PicturesToolUsage, HelpAndBadCommandLines)
 {
     const ToolRun help = runTool("--help");

@@ -179,4 +179,49 @@ TEST_F(Replay, WritesFramesAsPam)
     EXPECT_FALSE(fs::exists(folder / "frames" / "frame-00003.pam"));
 }
 
+TEST_F(Replay, FramesFolderIsMadeWithItsParentsOrRefusedClearly)
+{
+    std::ofstream(folder / "in-the-way") << "a file";
+    const struct {
+        const char* dir;
+        int status;
+        std::size_t frames;
+        const char* says;
+    } cases[] = {
+        {"new/nested/frames", 0, 2, ""},
+        {"in-the-way", 2, 0, "cannot make the frames folder in-the-way"},
+        {"in-the-way/frames", 2, 0, "cannot make the frames folder in-the-way/frames"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dir);
+        const Run run = replay("2* 5 5 0\n", std::string("--frames ") + c.dir);
+        EXPECT_EQ(run.status, c.status) << run.errors;
+        EXPECT_EQ(run.lines.size(), c.frames);
+        EXPECT_NE(run.errors.find(c.says), std::string::npos) << run.errors;
+        if (c.status == 0) {
+            EXPECT_TRUE(fs::exists(folder / c.dir / "frame-00002.pam"));
+        }
+    }
+}
+
+TEST(ReplayHelp, PrintsTheUsageAndTheScriptFormat)
+{
+    FILE* out = ::popen("'" ORVANEL_REPLAY "' --help", "r");
+    ASSERT_NE(out, nullptr);
+    std::string text;
+    char buffer[4096];
+    while (std::fgets(buffer, sizeof buffer, out))
+        text += buffer;
+    const int raw = ::pclose(out);
+    EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 0);
+    for (const char* part : {"usage: orvanel-replay SCRIPT [--frames DIR]", "N* X Y BUTTONS [KEY ...]", "-1 -1 -1",
+                             "char:C", "720 x 480 screen (0 to 719, 0 to 479)"})
+        EXPECT_NE(text.find(part), std::string::npos) << "no \"" << part << "\" in:\n" << text;
+    // The example in the text is a script that parses.
+    std::istringstream example(text.substr(text.find("  # wait")));
+    const orvanel::Script script = orvanel::parseScript(example);
+    EXPECT_EQ(script.errorLine, 0) << script.error;
+    EXPECT_EQ(script.frameCount, 32);
+}
+
 } // namespace

@@ -1,5 +1,6 @@
 // orvanel-pictures: checks the scene and mask pictures the way the game loads
-// them, and writes what the game would hold as PAM pictures to look at.
+// them, says what the game will do with them, and writes what the game would
+// hold, or an overlay of the check, as PNG or PAM pictures to look at.
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -8,61 +9,63 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis.h"
+#include "overlay.h"
 #include "pam.h"
 #include "picture.h"
+#include "picture_advice.h"
 #include "platform.h"
+#include "png_writer.h"
 #include "rules.h"
 
-namespace orvanel {
+namespace orvanel::pictures {
 namespace {
 
 using platform::Colour;
-
-// Red, green and blue all at or below this look black to the eye.
-constexpr Colour nearBlackLimit = 16;
 
 // Exit statuses of the check, and of a command line this tool does not take.
 constexpr int checkPassed = 0;
 constexpr int checkFailed = 1;
 constexpr int usageError = 64;
 
-// Overlay colours: hit pixels, black-looking pixels that miss, zone borders.
-constexpr Colour hitTint = 0xFF00FF00;
-constexpr Colour missTint = 0xFFFF8000;
-constexpr Colour borderColour = 0xFFFFFF00;
-// Zone borders are dashed so the scene shows between the dashes.
-constexpr int dashLength = 4;
-
 constexpr const char* usage = "usage: orvanel-pictures [DIR]\n"
-                              "       orvanel-pictures --dump FILE OUT.pam\n"
-                              "       orvanel-pictures --overlay DIR OUT.pam\n"
+                              "       orvanel-pictures --dump FILE OUT.png|OUT.pam\n"
+                              "       orvanel-pictures --overlay DIR OUT.png|OUT.pam\n"
                               "       orvanel-pictures --help\n";
 
 constexpr const char* help = "Checks the game's pictures by loading them exactly as the game does, each\n"
-                             "into a fresh 720 x 480 image filled with opaque magenta.\n"
+                             "into a fresh 720 x 480 image filled with opaque magenta, and tells what the\n"
+                             "game will do with them.\n"
                              "\n"
                              "orvanel-pictures [DIR]\n"
                              "    Loads DIR/background.bmp and DIR/mask.bmp (DIR defaults to \".\") and\n"
-                             "    reports each load's result, cause and header, the mask's hit pixels\n"
-                             "    (exactly 0xFF000000) in each of the four zones, and pixels that look\n"
-                             "    black but never score. Exit status 0 when both pictures load and every\n"
-                             "    zone has a hit pixel, 1 otherwise.\n"
-                             "orvanel-pictures --dump FILE OUT.pam\n"
-                             "    Loads FILE and writes the whole 720 x 480 image as a PAM picture (RGB\n"
-                             "    and alpha), whatever the result. Exit status is the load's result\n"
-                             "    code: 0 loaded, 2 cannot be opened, 3 not a picture the game reads or\n"
-                             "    ends too early; 1 when OUT.pam cannot be written.\n"
-                             "orvanel-pictures --overlay DIR OUT.pam\n"
+                             "    reports each load's result, cause, header and fix, and a picture that\n"
+                             "    is not 720 x 480; per zone the mask's hit pixels (exactly 0xFF000000),\n"
+                             "    their bounding box and a point to click well inside a target; per\n"
+                             "    \"OW!!\" label where it is drawn, how far it is from its zone's targets\n"
+                             "    and whether the ground under it hides its black letters; and mask\n"
+                             "    pixels that look black but never score, with the fix. Exit status 0\n"
+                             "    when both pictures load and every zone has a hit pixel, 1 otherwise;\n"
+                             "    warnings never change it.\n"
+                             "orvanel-pictures --dump FILE OUT\n"
+                             "    Loads FILE and writes the whole 720 x 480 image, whatever the result.\n"
+                             "    Exit status is the load's result code: 0 loaded, 2 cannot be opened,\n"
+                             "    3 not a picture the game reads or ends too early; 1 when OUT cannot\n"
+                             "    be written.\n"
+                             "orvanel-pictures --overlay DIR OUT\n"
                              "    Runs the check and writes the scene with hit pixels tinted green,\n"
-                             "    black-looking misses orange and the zone borders dashed yellow.\n"
-                             "    Exit status as for the check.\n"
+                             "    black-looking misses orange, the zone limits dashed yellow, the\n"
+                             "    labels in cyan frames where the game draws them and a red cross on\n"
+                             "    each zone's point to click. Exit status as for the check, or 1 when\n"
+                             "    OUT cannot be written.\n"
                              "\n"
-                             "A command line not of these forms exits with status 64.\n";
+                             "OUT ending in .png is written as PNG, in .pam as PAM (RGB and alpha).\n"
+                             "A command line not of these forms, or another OUT, exits with status 64.\n";
 
-// One line: the result in words, its cause, and what the header said.
-std::string describe(const std::string& label, const PictureLoad& load)
+// One line: the file, the result in words, its cause, and what the header said.
+std::string describe(const std::string& name, const PictureLoad& load)
 {
-    std::string line = label + ": " + inWords(load.status);
+    std::string line = name + ": " + inWords(load.status);
     if (!load.cause.empty())
         line += " (" + load.cause + ")";
     if (load.width != 0 || load.bitsPerPixel != 0) {
@@ -76,6 +79,7 @@ std::string describe(const std::string& label, const PictureLoad& load)
 
 // A picture loaded as the game loads it.
 struct ScenePicture {
+    std::string name; // as given, folder included
     PictureLoad load;
     platform::Image* image = nullptr;
 };
@@ -83,9 +87,20 @@ struct ScenePicture {
 ScenePicture loadScenePicture(const std::string& path)
 {
     ScenePicture picture;
+    picture.name = path;
     picture.image = platform::createImage(screenWidth, screenHeight);
     picture.load = loadPicture(path, *picture.image);
     return picture;
+}
+
+// The load's line, and under it the fix or what its size does to the game.
+void report(const ScenePicture& picture, bool isMask)
+{
+    std::printf("%s\n", describe(picture.name, picture.load).c_str());
+    if (const std::string fix = fixFor(picture.load, picture.name); !fix.empty())
+        std::printf("  fix: %s\n", fix.c_str());
+    if (const std::string effect = sizeEffect(picture.load, isMask); !effect.empty())
+        std::printf("  warning: not %d x %d: %s\n", screenWidth, screenHeight, effect.c_str());
 }
 
 // The x range of a zone (0 to 3) in words, from the zone limits.
@@ -98,115 +113,93 @@ std::string zoneRange(std::size_t zone)
     return "x " + std::to_string(zoneLimits[zone - 1]) + " to " + std::to_string(zoneLimits[zone] - 1);
 }
 
-bool looksBlack(Colour c)
+void reportZones(const MaskAnalysis& analysis)
 {
-    return (c >> 16 & 0xFF) <= nearBlackLimit && (c >> 8 & 0xFF) <= nearBlackLimit && (c & 0xFF) <= nearBlackLimit;
-}
-
-Colour at(const platform::Image& image, int x, int y)
-{
-    return image
-        .pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) + static_cast<std::size_t>(x)];
-}
-
-// What the mask offers the shots.
-struct MaskCount {
-    std::array<long, zoneCount> hits{}; // hit pixels in zones 1 to 4
-    long nearBlack = 0;                 // dark but not pure black, opaque or not
-    long translucentBlack = 0;          // pure black whose alpha is not 0xFF
-};
-
-MaskCount countMask(const platform::Image& mask)
-{
-    MaskCount count;
-    for (int y = 0; y < mask.height; ++y) {
-        for (int x = 0; x < mask.width; ++x) {
-            const Colour c = at(mask, x, y);
-            if (c == hitColour)
-                ++count.hits[static_cast<std::size_t>(zoneOf(x) - 1)];
-            else if ((c & 0xFFFFFF) == 0)
-                ++count.translucentBlack;
-            else if (looksBlack(c))
-                ++count.nearBlack;
-        }
+    for (std::size_t zone = 0; zone < analysis.zones.size(); ++zone) {
+        const ZoneTargets& z = analysis.zones[zone];
+        std::printf("  zone %zu (%s): %ld hit pixels%s\n", zone + 1, zoneRange(zone).c_str(), z.hits,
+                    z.hits == 0 ? " - no shot can score here" : "");
+        if (z.hits == 0)
+            continue;
+        std::printf("    within (%d, %d) to (%d, %d); click at (%d, %d): a shot up to %d pixels off still scores\n",
+                    z.box.left, z.box.top, z.box.right, z.box.bottom, z.clickX, z.clickY, z.depth - 1);
     }
-    return count;
 }
 
-void noteSize(const PictureLoad& load)
+void reportLabels(const std::array<LabelCheck, zoneCount>& labels)
 {
-    if (load.width <= 0 || load.height <= 0 || (load.width == screenWidth && load.height == screenHeight))
-        return;
-    if (load.width < screenWidth || load.height < screenHeight)
-        std::printf("  note: not %d x %d; magenta shows where the picture does not reach\n", screenWidth, screenHeight);
-    if (load.width > screenWidth || load.height > screenHeight)
-        std::printf("  note: larger than %d x %d; only its top-left %d x %d is used\n", screenWidth, screenHeight,
-                    screenWidth, screenHeight);
+    for (std::size_t zone = 0; zone < labels.size(); ++zone) {
+        const LabelCheck& label = labels[zone];
+        std::printf("  label %zu \"%s\" at (%d, %d) to (%d, %d)", zone + 1, std::string(labelText).c_str(),
+                    label.cell.left, label.cell.top, label.cell.right, label.cell.bottom);
+        if (label.distanceToTargets >= 0)
+            std::printf(", %d pixels from its zone's nearest target\n", label.distanceToTargets);
+        else
+            std::printf(", its zone has no target\n");
+        if (label.darkGround)
+            std::printf("    warning: the ground under it is dark (brightness %d of 255, below %d): its black "
+                        "letters will hardly show\n",
+                        label.groundBrightness, darkGroundLimit);
+        if (label.farFromTargets)
+            std::printf("    warning: more than %d pixels from every target of its zone: it will seem to float "
+                        "free of them\n",
+                        farFromTargetsLimit);
+    }
 }
 
 // Loads both pictures, prints the report and gives the check's exit status.
-int check(const std::filesystem::path& dir, ScenePicture& background, ScenePicture& mask)
+int check(const std::filesystem::path& dir, ScenePicture& background, ScenePicture& mask, MaskAnalysis& analysis,
+          std::array<LabelCheck, zoneCount>& labels)
 {
-    background = loadScenePicture((dir / "background.bmp").string());
-    mask = loadScenePicture((dir / "mask.bmp").string());
-    std::printf("%s\n", describe("background.bmp", background.load).c_str());
-    noteSize(background.load);
-    std::printf("%s\n", describe("mask.bmp", mask.load).c_str());
-    noteSize(mask.load);
+    background = loadScenePicture((dir / backgroundFile).string());
+    mask = loadScenePicture((dir / maskFile).string());
+    report(background, false);
+    report(mask, true);
 
-    const MaskCount count = countMask(*mask.image);
-    bool everyZone = true;
-    for (std::size_t zone = 0; zone < count.hits.size(); ++zone) {
-        std::printf("  zone %zu (%s): %ld hit pixels%s\n", zone + 1, zoneRange(zone).c_str(), count.hits[zone],
-                    count.hits[zone] == 0 ? " - no shot can score here" : "");
-        everyZone = everyZone && count.hits[zone] > 0;
-    }
-    const long misleading = count.nearBlack + count.translucentBlack;
-    if (misleading > 0)
+    analysis = analyseMask(*mask.image);
+    labels = checkLabels(*background.image, *mask.image);
+    reportZones(analysis);
+    reportLabels(labels);
+    const long misleading = analysis.nearBlack + analysis.translucentBlack;
+    if (misleading > 0) {
         std::printf("  warning: %ld mask pixels look black but never score (%ld near-black, %ld black with alpha "
                     "below 0xFF)\n",
-                    misleading, count.nearBlack, count.translucentBlack);
+                    misleading, analysis.nearBlack, analysis.translucentBlack);
+        std::printf("    %s\n", nearBlackAdvice(mask.name).c_str());
+    }
 
+    bool everyZone = true;
+    for (const ZoneTargets& zone : analysis.zones)
+        everyZone = everyZone && zone.hits > 0;
     const bool passed =
         background.load.status == PictureStatus::loaded && mask.load.status == PictureStatus::loaded && everyZone;
     std::printf("%s\n", passed ? "check passed" : "check failed");
     return passed ? checkPassed : checkFailed;
 }
 
+// The kinds of picture this tool writes, by the name's ending.
+enum class OutKind { png, pam, other };
+
+OutKind outKind(std::string_view name)
+{
+    if (name.ends_with(".png"))
+        return OutKind::png;
+    if (name.ends_with(".pam"))
+        return OutKind::pam;
+    return OutKind::other;
+}
+
 bool save(const std::string& path, const platform::Image& image)
 {
-    if (writePam(path, image.width, image.height, image.pixels))
+    std::string failure;
+    if (outKind(path) == OutKind::png)
+        failure = writePng(path, image.width, image.height, image.pixels);
+    else if (!writePam(path, image.width, image.height, image.pixels))
+        failure = "it cannot be written";
+    if (failure.empty())
         return true;
-    std::fprintf(stderr, "orvanel-pictures: cannot write %s\n", path.c_str());
+    std::fprintf(stderr, "orvanel-pictures: cannot write %s: %s\n", path.c_str(), failure.c_str());
     return false;
-}
-
-Colour mix(Colour a, Colour b)
-{
-    // Halves each channel before adding, so nothing carries into the next.
-    return ((a >> 1 & 0x7F7F7F7F) + (b >> 1 & 0x7F7F7F7F)) | 0xFF000000;
-}
-
-platform::Image overlay(const platform::Image& scene, const platform::Image& mask)
-{
-    platform::Image out = scene;
-    for (int y = 0; y < out.height; ++y) {
-        for (int x = 0; x < out.width; ++x) {
-            const Colour m = at(mask, x, y);
-            Colour& pixel = out.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(out.width) +
-                                       static_cast<std::size_t>(x)];
-            if (m == hitColour)
-                pixel = mix(pixel, hitTint);
-            else if (looksBlack(m))
-                pixel = mix(pixel, missTint);
-        }
-    }
-    for (const std::int32_t limit : zoneLimits)
-        for (int y = 0; y < out.height; ++y)
-            if (y / dashLength % 2 == 0)
-                out.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(out.width) +
-                           static_cast<std::size_t>(limit)] = borderColour;
-    return out;
 }
 
 int run(const std::vector<std::string_view>& args)
@@ -215,38 +208,47 @@ int run(const std::vector<std::string_view>& args)
         std::fputs(help, stdout);
         return 0;
     }
+    const bool writes = args.size() == 3 && (args[0] == "--dump" || args[0] == "--overlay");
+    const bool checks = args.size() <= 1 && (args.empty() || !args[0].starts_with("-"));
+    if ((!writes && !checks) || (writes && outKind(args[2]) == OutKind::other)) {
+        if (writes)
+            std::fprintf(stderr, "orvanel-pictures: %s: name the picture to write OUT.png or OUT.pam\n",
+                         std::string(args[2]).c_str());
+        std::fputs(usage, stderr);
+        return usageError;
+    }
     // Images need the screen's format, so open the windowless screen as the game would.
     if (!platform::openScreen(screenWidth, screenHeight, screenBitsPerPixel).ok) {
         std::fprintf(stderr, "orvanel-pictures: cannot set up the %d x %d screen\n", screenWidth, screenHeight);
         return checkFailed;
     }
-    if (args.size() == 3 && args[0] == "--dump") {
-        const std::string file(args[1]);
-        const ScenePicture picture = loadScenePicture(file);
-        std::printf("%s\n", describe(file, picture.load).c_str());
+    if (writes && args[0] == "--dump") {
+        const ScenePicture picture = loadScenePicture(std::string(args[1]));
+        report(picture, false);
         if (!save(std::string(args[2]), *picture.image))
             return checkFailed;
         return resultCode(picture.load.status);
     }
     ScenePicture background;
     ScenePicture mask;
-    if (args.size() == 3 && args[0] == "--overlay") {
-        const int status = check(std::filesystem::path(args[1]), background, mask);
-        if (!save(std::string(args[2]), overlay(*background.image, *mask.image)))
-            return checkFailed;
-        return status;
-    }
-    if (args.size() <= 1 && (args.empty() || !args[0].starts_with("-")))
-        return check(args.empty() ? std::filesystem::path(".") : std::filesystem::path(args[0]), background, mask);
-    std::fputs(usage, stderr);
-    return usageError;
+    MaskAnalysis analysis;
+    std::array<LabelCheck, zoneCount> labels{};
+    std::filesystem::path dir = ".";
+    if (writes)
+        dir = args[1];
+    else if (!args.empty())
+        dir = args[0];
+    const int status = check(dir, background, mask, analysis, labels);
+    if (writes && !save(std::string(args[2]), drawOverlay(*background.image, *mask.image, analysis, labels)))
+        return checkFailed;
+    return status;
 }
 
 } // namespace
-} // namespace orvanel
+} // namespace orvanel::pictures
 
 int main(int argc, char** argv)
 {
     const std::vector<std::string_view> args(argv + 1, argv + argc);
-    return orvanel::run(args);
+    return orvanel::pictures::run(args);
 }

@@ -1,10 +1,13 @@
 // orvanel-replay SCRIPT [--frames DIR]: runs the real game windowless and
 // without sleeping, feeding each frame's input from SCRIPT, and prints one
 // line per frame: its number, the window title and the screen's CRC-32.
+// orvanel-replay --help prints the usage and the script format.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
 
 #include "crc32.h"
 #include "game.h"
@@ -73,10 +76,44 @@ void endFrame(int)
     });
 }
 
+constexpr const char* usageLine = "usage: orvanel-replay SCRIPT [--frames DIR]\n";
+
 int usage()
 {
-    std::fprintf(stderr, "usage: orvanel-replay SCRIPT [--frames DIR]\n");
+    std::fputs(usageLine, stderr);
     return usageStatus;
+}
+
+int help()
+{
+    std::fputs(usageLine, stdout);
+    std::fputs("\n"
+               "Runs the real game without a window and without sleeping, one script line\n"
+               "per frame, in the working folder (its background.bmp and mask.bmp), and\n"
+               "prints one line per frame: its number, the window title and the screen's\n"
+               "CRC-32, tab-separated. --frames DIR also writes each frame as a PAM\n"
+               "picture DIR/frame-NNNNN.pam, creating DIR and its parents when missing.\n"
+               "Exit status 0 at the end of the script or on Escape, 2 for a bad command\n"
+               "line or script or a folder that cannot be written.\n"
+               "\n",
+               stdout);
+    std::fputs(orvanel::scriptFormat().c_str(), stdout);
+    return 0;
+}
+
+// Makes the frames folder, parents and all; false, having said why, when it
+// cannot be made or is no folder.
+bool makeFramesFolder(const std::string& folder)
+{
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (!error && !std::filesystem::is_directory(folder, error))
+        error = std::make_error_code(std::errc::not_a_directory);
+    if (!error)
+        return true;
+    std::fprintf(stderr, "orvanel-replay: cannot make the frames folder %s: %s\n", folder.c_str(),
+                 error.message().c_str());
+    return false;
 }
 
 } // namespace
@@ -84,6 +121,8 @@ int usage()
 int main(int argc, char** argv)
 {
     std::string scriptPath;
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0))
+        return help();
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc)
             cursor.framesDir = argv[++i];
@@ -104,6 +143,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "orvanel-replay: %s:%d: %s\n", scriptPath.c_str(), script.errorLine, script.error.c_str());
         return usageStatus;
     }
+    if (!cursor.framesDir.empty() && !makeFramesFolder(cursor.framesDir))
+        return usageStatus;
     cursor.script = &script;
     platform::windowless::setMouseReadHook(startFrame);
     platform::windowless::setSleepHook(endFrame);

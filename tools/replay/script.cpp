@@ -76,6 +76,37 @@ std::string parseLine(const std::string& text, ScriptLine& line)
 
 } // namespace
 
+std::string scriptFormat()
+{
+    return std::string() +
+           "A script is a text file with one line per frame of input; blank lines and\n"
+           "lines starting with # are skipped.\n"
+           "\n"
+           "  X Y BUTTONS [KEY ...]     the frame's mouse read gives the pointer at X Y\n"
+           "                            with BUTTONS held; the KEYs are queued for the\n"
+           "                            game to read after the frame, one a frame\n"
+           "  N* X Y BUTTONS [KEY ...]  the same line for N frames in a row\n"
+           "\n"
+           "X Y is a point of the " +
+           std::to_string(screenWidth) + " x " + std::to_string(screenHeight) + " screen (0 to " +
+           std::to_string(screenWidth - 1) + ", 0 to " + std::to_string(screenHeight - 1) +
+           "). BUTTONS is the\n"
+           "sum of the buttons held: 1 left, 2 right, 4 middle, 8 and 16 the side\n"
+           "buttons, 0 none; a press counts when a frame reads buttons after a frame\n"
+           "that read 0. \"-1 -1 -1\" is a pointer outside the window or an inactive\n"
+           "window. A KEY is esc (ends the game when read), close (the window's close\n"
+           "request, ignored), up, down, left, right, or char:C for the one character\n"
+           "C. The replay ends after the last line, or when the game reads esc.\n"
+           "\n"
+           "Example: the bundled scene's penguin hit, then Escape.\n"
+           "\n"
+           "  # wait five frames, click at (213, 149), hold still while it flies\n"
+           "  5* 213 149 0\n"
+           "  213 149 1\n"
+           "  25* 213 149 0\n"
+           "  213 149 0 esc\n";
+}
+
 Script parseScript(std::istream& in)
 {
     Script script;

@@ -1,13 +1,5 @@
-// Replay scripts: one line per frame of input for the real game.
-//
-//   # a comment line
-//   X Y BUTTONS [KEY ...]     what the frame's mouse read returns, then the
-//                             keys queued before the frame's key read
-//   N* X Y BUTTONS [KEY ...]  the same line for N frames in a row
-//
-// X Y BUTTONS is a pointer over the screen (0..719, 0..479, buttons 0 or
-// more) or "-1 -1 -1" for a pointer outside or an inactive window. A KEY is
-// esc, close, up, down, left, right or char:C for the one character C.
+// Replay scripts: one line per frame of input for the real game. The format
+// is written out by scriptFormat below, which orvanel-replay --help prints.
 #pragma once
 
 #include <cstdint>
@@ -36,6 +28,9 @@ struct Script {
 
 // Largest number of frames a script may stand for.
 constexpr std::int64_t maxScriptFrames = std::int64_t{1} << 40;
+
+// The script format, as a user reads it.
+std::string scriptFormat();
 
 Script parseScript(std::istream& in);
 
