@@ -53,10 +53,18 @@ void putImage(float x, float y, const Image& image)
         return;
     const auto columns = static_cast<std::size_t>(x1 - x0);
     for (std::int64_t row = y0; row < y1; ++row) {
+        // A row that holds this very run of the image, unchanged and not
+        // drawn over since, is left be: mostly the scene goes over itself,
+        // and a frame then costs neither reading nor writing it.
+        RowSource& held = f.rowSources[static_cast<std::size_t>(row)];
+        const RowSource run{image.pixels.version(), row - top, left, static_cast<std::int64_t>(columns)};
+        if (held == run)
+            continue;
+        held = run;
         const Colour* from = image.pixels.data() + (row - top) * image.width + (x0 - left);
         Colour* to = f.shared.pixels.data() + row * f.shared.width + x0;
-        // Mostly the scene goes over itself: reading both costs less than
-        // writing, and a row left as it was needs no look from the window.
+        // Reading both costs less than writing, and a row left as it was
+        // needs no look from the window.
         if (std::memcmp(from, to, columns * sizeof(Colour)) == 0)
             continue;
         std::copy_n(from, columns, to);
@@ -93,7 +101,7 @@ void drawText(float x, float y, std::string_view text, Colour colour)
     }
     const std::int64_t firstRow = std::max<std::int64_t>(top, 0);
     const std::int64_t lastRow = std::min<std::int64_t>(top + 7, f.shared.height - 1);
-    f.shared.noteRewritten(firstRow, lastRow);
+    drewOver(firstRow, lastRow);
     f.shared.markRows(static_cast<int>(firstRow), static_cast<int>(lastRow));
 }
 
@@ -208,7 +216,7 @@ void fillCircle(float cx, float cy, float radius, Colour colour)
             fillRow(row, clampedTrunc(centre - w, 0, lastColumn), clampedTrunc(centre + w, 0, lastColumn));
         }
     }
-    f.shared.noteRewritten(firstRow, lastRow);
+    drewOver(firstRow, lastRow);
     f.shared.markRows(static_cast<int>(firstRow), static_cast<int>(lastRow));
 }
 

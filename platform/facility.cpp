@@ -4,6 +4,7 @@
 #include "facility.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +26,20 @@ Facility& facility()
 {
     static Facility instance;
     return instance;
+}
+
+std::uint64_t ImagePixels::nextVersion()
+{
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
+}
+
+void drewOver(std::int64_t first, std::int64_t last)
+{
+    Facility& f = facility();
+    for (std::int64_t row = first; row <= last; ++row)
+        f.rowSources[static_cast<std::size_t>(row)] = RowSource{};
+    f.shared.noteRewritten(first, last);
 }
 
 void installWindowBackend(std::unique_ptr<WindowBackend> backend)
@@ -66,6 +81,8 @@ OpenResult openScreen(int width, int height, int bitsPerPixel)
         f.shared.height = height;
         f.shared.pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0xFF000000u);
         f.shared.rewritten.assign(static_cast<std::size_t>(height), 0);
+        f.shared.rewrittenRows = 0;
+        f.rowSources.assign(static_cast<std::size_t>(height), RowSource{});
         f.shared.changedFirst = 0;
         f.shared.changedLast = height - 1;
         f.shared.mouse = MouseTracker(width, height);
@@ -139,9 +156,10 @@ void unlockScreen()
     Facility& f = facility();
     if (f.lockDepth == 0 || --f.lockDepth > 0)
         return;
-    // The outermost unlock: a frame with changed rows goes to the window at
-    // once rather than at its next tick.
-    const bool changed = f.shared.anyMarked();
+    // The outermost unlock: a frame with rows that changed goes to the
+    // window at once rather than at its next tick; a frame like the last
+    // (every row put over itself) needs no waking at all.
+    const bool changed = f.shared.anyToShow();
     f.shared.lock.unlock();
     if (changed && f.backend && f.screenOpen)
         f.backend->screenReleased();

@@ -25,6 +25,7 @@ struct SharedScreen {
     int changedFirst = 0;                // rows changedFirst..changedLast await the window
     int changedLast = -1;                // (none when changedLast < changedFirst)
     std::vector<std::uint8_t> rewritten; // per row: 1 when its pixels may differ from what the window last took
+    int rewrittenRows = 0;               // how many rows are 1 in rewritten
     MouseTracker mouse;                  // the pointer as the window last saw it
     KeyQueue keys;                       // keys the window queued for the game
 
@@ -36,9 +37,22 @@ struct SharedScreen {
     // only such rows with what it shows.
     void noteRewritten(std::int64_t first, std::int64_t last)
     {
-        for (std::int64_t row = first; row <= last; ++row)
-            rewritten[static_cast<std::size_t>(row)] = 1;
+        for (std::int64_t row = first; row <= last; ++row) {
+            auto& flag = rewritten[static_cast<std::size_t>(row)];
+            rewrittenRows += flag == 0;
+            flag = 1;
+        }
     }
+    // The window took a row: it holds what the screen holds.
+    void tookRow(int row)
+    {
+        auto& flag = rewritten[static_cast<std::size_t>(row)];
+        rewrittenRows -= flag != 0;
+        flag = 0;
+    }
+    // Marked rows of which some may differ from what the window shows: a
+    // frame the window must look at now.
+    bool anyToShow() const { return anyMarked() && rewrittenRows > 0; }
     void clearMarks()
     {
         changedFirst = 0;
@@ -68,9 +82,20 @@ public:
 // facility runs windowless.
 void installWindowBackend(std::unique_ptr<WindowBackend> backend);
 
+// What a screen row is known to hold: a whole run of an image's row, as
+// put and not drawn over since. A put of the same run leaves such a row be.
+struct RowSource {
+    std::uint64_t version = 0; // the image's pixels' version; 0 for none
+    std::int64_t imageRow = 0;
+    std::int64_t left = 0;    // where the image's left edge was, in screen columns
+    std::int64_t columns = 0; // how many of its pixels the row holds
+    bool operator==(const RowSource&) const = default;
+};
+
 // Everything the facility keeps.
 struct Facility {
     SharedScreen shared;
+    std::vector<RowSource> rowSources; // per screen row; the game's thread's, like the drawing
 
     // --- used by the game's thread only ---
     bool screenOpen = false;
@@ -84,6 +109,10 @@ struct Facility {
 
 // The one facility of the process.
 Facility& facility();
+
+// Screen rows first..last (on the screen) were drawn into by something other
+// than a put: they hold no image row any more, and the window should compare them.
+void drewOver(std::int64_t first, std::int64_t last);
 
 // Holds one level of the nesting lock for the life of an operation.
 class NestedLock {

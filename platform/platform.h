@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -19,11 +20,55 @@ namespace platform {
 // 0xAARRGGBB, stored unchanged; the window shows red, green and blue only.
 using Colour = std::uint32_t;
 
+// An image's pixels, row after row: a vector of colours that keeps count of
+// its own changes. Reading is free; every access that can write (a
+// non-const data(), operator[], begin(), end(), assign) counts as a change,
+// so the screen knows which of its rows still hold an image's pixels and
+// need no copying when the image is put again. A pointer taken from it is
+// good for writing until the image is next put.
+class ImagePixels {
+public:
+    ImagePixels() = default;
+    ImagePixels(std::vector<Colour> values) : values_(std::move(values)) {}
+
+    std::size_t size() const { return values_.size(); }
+    bool empty() const { return values_.empty(); }
+    const Colour* data() const { return values_.data(); }
+    const Colour& operator[](std::size_t i) const { return values_[i]; }
+    const Colour* begin() const { return values_.data(); }
+    const Colour* end() const { return values_.data() + values_.size(); }
+    operator const std::vector<Colour>&() const { return values_; }
+
+    Colour* data() { return changed().data(); }
+    Colour& operator[](std::size_t i) { return changed()[i]; }
+    Colour* begin() { return changed().data(); }
+    Colour* end() { return changed().data() + values_.size(); }
+    void assign(std::size_t count, Colour value) { changed().assign(count, value); }
+
+    // Different for every change of every image in the process; a copy
+    // keeps its original's until it changes.
+    std::uint64_t version() const { return version_; }
+
+    friend bool operator==(const ImagePixels& a, const ImagePixels& b) { return a.values_ == b.values_; }
+    friend bool operator==(const ImagePixels& a, const std::vector<Colour>& b) { return a.values_ == b; }
+
+private:
+    std::vector<Colour>& changed()
+    {
+        version_ = nextVersion();
+        return values_;
+    }
+    static std::uint64_t nextVersion();
+
+    std::vector<Colour> values_;
+    std::uint64_t version_ = nextVersion(); // the content's version, see version()
+};
+
 // An off-screen picture in the screen's format: rows top to bottom.
 struct Image {
     int width = 0;
     int height = 0;
-    std::vector<Colour> pixels; // width * height values, row after row
+    ImagePixels pixels; // width * height values, row after row
 };
 
 // What openScreen reports: ok, or why no screen could be opened.

@@ -35,14 +35,14 @@ void WindowPainter::windowResized(int windowWidth, int windowHeight)
     repaintAll_ = true;
 }
 
-void WindowPainter::present(SDL_Window* window, ShownFrame& frame)
+bool WindowPainter::present(SDL_Window* window, ShownFrame& frame)
 {
     // 1. A new or resized window surface (the first present, a switch of
     //    full screen) lays the picture out again and paints it all.
     SDL_Surface* surface = SDL_GetWindowSurface(window);
     if (surface == nullptr) {
         surface_ = nullptr;
-        return;
+        return false;
     }
     if (surface != surface_ || surface->w != surfaceWidth_ || surface->h != surfaceHeight_) {
         surface_ = surface;
@@ -61,18 +61,20 @@ void WindowPainter::present(SDL_Window* window, ShownFrame& frame)
         SDL_UpdateWindowSurface(window);
         frame.clearChanged();
         repaintAll_ = false;
-        return;
+        return true;
     }
     // 3. Otherwise just the bands that differ from what the window shows.
     if (!frame.anyChanged())
-        return;
+        return false;
     std::vector<SDL_Rect> sent;
     for (const Rect& band : frame.changedBands(maxBandsPerFrame))
         if (const SDL_Rect rect = draw(band, frame, surface); rect.w > 0 && rect.h > 0)
             sent.push_back(rect);
     frame.clearChanged();
-    if (!sent.empty())
-        SDL_UpdateWindowSurfaceRects(window, sent.data(), static_cast<int>(sent.size()));
+    if (sent.empty())
+        return false;
+    SDL_UpdateWindowSurfaceRects(window, sent.data(), static_cast<int>(sent.size()));
+    return true;
 }
 
 SDL_Rect WindowPainter::draw(const Rect& changed, const ShownFrame& frame, SDL_Surface* surface)

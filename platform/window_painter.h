@@ -27,8 +27,9 @@ public:
     void repaintAll() { repaintAll_ = true; }
 
     // Sends what the frame changed (or everything, when asked or when the
-    // window surface is new) and clears the frame's changes.
-    void present(SDL_Window* window, ShownFrame& frame);
+    // window surface is new) and clears the frame's changes; true when it
+    // sent anything.
+    bool present(SDL_Window* window, ShownFrame& frame);
 
     // Where the picture lands in the window.
     const Rect& place() const { return place_; }

@@ -42,6 +42,10 @@ using Clock = std::chrono::steady_clock;
 
 // The window is serviced at least this often, whatever else happens.
 constexpr auto tickPeriod = std::chrono::milliseconds(10);
+// SDL reads the connection and keeps itself (the screen saver held off)
+// when pumped; with nothing to read a tick pumps only this often, since a
+// pump costs some tens of microseconds.
+constexpr auto upkeepPeriod = std::chrono::seconds(1);
 // How long a window manager gets to make the window fill the screen before
 // the switch counts as failed and the window returns.
 constexpr auto fullScreenGrace = std::chrono::milliseconds(1000);
@@ -106,6 +110,8 @@ private:
     Display* display_ = nullptr;                          // the X11 connection, when SDL uses one
     ::Window xWindow_ = 0;                                // the window on it
     bool rawButtons_ = false;                             // buttons come from the X11 events themselves
+    Clock::time_point lastPump_;                          // when SDL last read the connection
+    bool talked_ = false;                                 // a round trip since then may have read events
 };
 
 std::string SdlWindow::start(SharedScreen& shared)
@@ -181,7 +187,7 @@ void SdlWindow::run()
         }
         checkFullScreen();
         // 3. What changed, to the display, outside the lock.
-        painter_.present(window_, shown_);
+        talked_ = painter_.present(window_, shown_) || talked_;
         // 4. A title to show, or the end.
         if (!takeRequests())
             break;
@@ -267,16 +273,18 @@ void SdlWindow::service(bool readDisplay)
 {
     // Reading the display connection is the slow part of servicing; it
     // happens before the lock, and the events it queued are taken under it.
-    if (readDisplay)
+    if (readDisplay) {
         SDL_PumpEvents();
+        lastPump_ = Clock::now();
+        talked_ = false;
+    }
     std::lock_guard guard(shared_->lock);
     // Of the marked rows only those drawn into since the last look can
     // differ from what the window shows: those are compared.
     for (int row = shared_->changedFirst; row <= shared_->changedLast; ++row) {
-        auto& rewritten = shared_->rewritten[static_cast<std::size_t>(row)];
-        if (rewritten != 0)
+        if (shared_->rewritten[static_cast<std::size_t>(row)] != 0)
             shown_.take(shared_->pixels.data(), row, row);
-        rewritten = 0;
+        shared_->tookRow(row);
     }
     shared_->clearMarks();
     SDL_Event event;
@@ -393,6 +401,7 @@ bool SdlWindow::takeRequests()
     // the game goes on.
     if (display_ != nullptr)
         xlib_.sync(display_);
+    talked_ = true;
     lock.lock();
     titlesApplied_ = ticket;
     controlChanged_.notify_all();
@@ -403,7 +412,8 @@ bool SdlWindow::wait(Clock::time_point deadline)
 {
     // Events a round trip since the last pump (a present, a title) read from
     // the connection are no longer on it: go round at once for them.
-    if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) || (display_ != nullptr && xlib_.eventsPending(display_) > 0))
+    if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) ||
+        (talked_ && display_ != nullptr && xlib_.eventsPending(display_) > 0))
         return true;
     pollfd waitFor[2] = {{-1, POLLIN, 0}, {wake_.fd(), POLLIN, 0}};
     if (display_ != nullptr)
@@ -418,9 +428,13 @@ bool SdlWindow::wait(Clock::time_point deadline)
     }
     if ((waitFor[1].revents & POLLIN) != 0)
         wake_.clear();
-    // The doorbell alone brings a frame or a title: the connection has
-    // nothing to read. A tick services the window whatever happened.
-    return ready == 0 || (waitFor[0].revents & (POLLIN | POLLERR | POLLHUP)) != 0;
+    // Something to read on the connection, or SDL's upkeep due. The doorbell
+    // alone brings a frame or a title, and a tick with the connection quiet
+    // finds nothing to read either: both service the screen and the queued
+    // events without reading.
+    if ((waitFor[0].revents & (POLLIN | POLLERR | POLLHUP)) != 0)
+        return true;
+    return ready == 0 && Clock::now() - lastPump_ >= upkeepPeriod;
 }
 
 void SdlWindow::toggleFullScreen()

@@ -16,6 +16,8 @@ void resetFacility()
     f.shared.width = f.shared.height = 0;
     f.shared.pixels.clear();
     f.shared.rewritten.clear();
+    f.shared.rewrittenRows = 0;
+    f.rowSources.clear();
     f.shared.clearMarks();
     f.shared.mouse = MouseTracker();
     f.shared.keys.clear();
