@@ -53,22 +53,34 @@ void putImage(float x, float y, const Image& image)
         return;
     const auto columns = static_cast<std::size_t>(x1 - x0);
     for (std::int64_t row = y0; row < y1; ++row) {
-        // A row that holds this very run of the image, unchanged and not
-        // drawn over since, is left be: mostly the scene goes over itself,
-        // and a frame then costs neither reading nor writing it.
+        // 1. What to copy: a row that holds this very run of the image (the
+        //    image unchanged since) lacks only what was drawn over it since;
+        //    mostly the scene goes over itself, and a frame costs little more
+        //    than restoring where the discs and labels were.
         RowSource& held = f.rowSources[static_cast<std::size_t>(row)];
+        RowSpan& drawnOver = f.drawnOver[static_cast<std::size_t>(row)];
         const RowSource run{image.pixels.version(), row - top, left, static_cast<std::int64_t>(columns)};
-        if (held == run)
-            continue;
+        std::int64_t from = x0;
+        std::int64_t to = x1 - 1;
+        if (held == run) {
+            if (drawnOver.empty())
+                continue;
+            from = std::max<std::int64_t>(from, drawnOver.left);
+            to = std::min<std::int64_t>(to, drawnOver.right);
+        }
         held = run;
-        const Colour* from = image.pixels.data() + (row - top) * image.width + (x0 - left);
-        Colour* to = f.shared.pixels.data() + row * f.shared.width + x0;
-        // Reading both costs less than writing, and a row left as it was
-        // needs no look from the window.
-        if (std::memcmp(from, to, columns * sizeof(Colour)) == 0)
+        drawnOver = RowSpan{};
+        if (from > to)
             continue;
-        std::copy_n(from, columns, to);
-        f.shared.noteRewritten(row, row);
+        // 2. Reading both costs less than writing, and pixels left as they
+        //    were need no look from the window.
+        const auto count = static_cast<std::size_t>(to - from + 1);
+        const Colour* source = image.pixels.data() + (row - top) * image.width + (from - left);
+        Colour* target = f.shared.pixels.data() + row * f.shared.width + from;
+        if (std::memcmp(source, target, count * sizeof(Colour)) == 0)
+            continue;
+        std::copy_n(source, count, target);
+        f.shared.noteRewritten(static_cast<int>(row), static_cast<int>(from), static_cast<int>(to));
     }
     f.shared.markRows(static_cast<int>(y0), static_cast<int>(y1 - 1));
 }
@@ -101,7 +113,12 @@ void drawText(float x, float y, std::string_view text, Colour colour)
     }
     const std::int64_t firstRow = std::max<std::int64_t>(top, 0);
     const std::int64_t lastRow = std::min<std::int64_t>(top + 7, f.shared.height - 1);
-    drewOver(firstRow, lastRow);
+    const std::int64_t firstColumn = std::max<std::int64_t>(left, 0);
+    const std::int64_t lastColumn =
+        std::min<std::int64_t>(left + 8 * static_cast<std::int64_t>(text.size()) - 1, f.shared.width - 1);
+    if (firstColumn <= lastColumn)
+        for (std::int64_t row = firstRow; row <= lastRow; ++row)
+            drewOver(static_cast<int>(row), static_cast<int>(firstColumn), static_cast<int>(lastColumn));
     f.shared.markRows(static_cast<int>(firstRow), static_cast<int>(lastRow));
 }
 
@@ -196,9 +213,10 @@ void fillCircle(float cx, float cy, float radius, Colour colour)
     auto fillRow = [&](std::int64_t row, std::int64_t from, std::int64_t to) {
         from = std::max<std::int64_t>(from, 0);
         to = std::min(to, lastColumn);
-        if (from <= to)
-            fillRun(f.shared.pixels.data() + row * f.shared.width + from, static_cast<std::size_t>(to - from + 1),
-                    colour);
+        if (from > to)
+            return;
+        fillRun(f.shared.pixels.data() + row * f.shared.width + from, static_cast<std::size_t>(to - from + 1), colour);
+        drewOver(static_cast<int>(row), static_cast<int>(from), static_cast<int>(to));
     };
     if (r <= maxCachedRadius) {
         const std::vector<RowReach>& reaches = reachesFor(radius);
@@ -216,7 +234,6 @@ void fillCircle(float cx, float cy, float radius, Colour colour)
             fillRow(row, clampedTrunc(centre - w, 0, lastColumn), clampedTrunc(centre + w, 0, lastColumn));
         }
     }
-    drewOver(firstRow, lastRow);
     f.shared.markRows(static_cast<int>(firstRow), static_cast<int>(lastRow));
 }
 

@@ -34,12 +34,11 @@ std::uint64_t ImagePixels::nextVersion()
     return ++last;
 }
 
-void drewOver(std::int64_t first, std::int64_t last)
+void drewOver(int row, int left, int right)
 {
     Facility& f = facility();
-    for (std::int64_t row = first; row <= last; ++row)
-        f.rowSources[static_cast<std::size_t>(row)] = RowSource{};
-    f.shared.noteRewritten(first, last);
+    f.drawnOver[static_cast<std::size_t>(row)].add(left, right);
+    f.shared.noteRewritten(row, left, right);
 }
 
 void installWindowBackend(std::unique_ptr<WindowBackend> backend)
@@ -80,9 +79,10 @@ OpenResult openScreen(int width, int height, int bitsPerPixel)
         f.shared.width = width;
         f.shared.height = height;
         f.shared.pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0xFF000000u);
-        f.shared.rewritten.assign(static_cast<std::size_t>(height), 0);
+        f.shared.rewritten.assign(static_cast<std::size_t>(height), RowSpan{});
         f.shared.rewrittenRows = 0;
         f.rowSources.assign(static_cast<std::size_t>(height), RowSource{});
+        f.drawnOver.assign(static_cast<std::size_t>(height), RowSpan{});
         f.shared.changedFirst = 0;
         f.shared.changedLast = height - 1;
         f.shared.mouse = MouseTracker(width, height);

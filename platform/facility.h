@@ -3,6 +3,7 @@
 // itself uses platform.h only.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -14,6 +15,23 @@
 
 namespace platform {
 
+// The columns left..right of one screen row; empty when right < left.
+struct RowSpan {
+    int left = 0;
+    int right = -1;
+    bool empty() const { return right < left; }
+    void add(int from, int to)
+    {
+        if (empty()) {
+            left = from;
+            right = to;
+        } else {
+            left = std::min(left, from);
+            right = std::max(right, to);
+        }
+    }
+};
+
 // What the game's thread and the window thread share. Every field is guarded
 // by `lock`, the screen lock: the game holds it while it draws, the window
 // thread while it copies the screen and services the window's events.
@@ -21,34 +39,32 @@ struct SharedScreen {
     std::mutex lock; // the screen lock
     int width = 0;   // the screen's size in pixels
     int height = 0;
-    std::vector<Colour> pixels;          // width * height values, rows top to bottom
-    int changedFirst = 0;                // rows changedFirst..changedLast await the window
-    int changedLast = -1;                // (none when changedLast < changedFirst)
-    std::vector<std::uint8_t> rewritten; // per row: 1 when its pixels may differ from what the window last took
-    int rewrittenRows = 0;               // how many rows are 1 in rewritten
-    MouseTracker mouse;                  // the pointer as the window last saw it
-    KeyQueue keys;                       // keys the window queued for the game
+    std::vector<Colour> pixels;     // width * height values, rows top to bottom
+    int changedFirst = 0;           // rows changedFirst..changedLast await the window
+    int changedLast = -1;           // (none when changedLast < changedFirst)
+    std::vector<RowSpan> rewritten; // per row: the columns that may differ from what the window last took
+    int rewrittenRows = 0;          // how many rows have such columns
+    MouseTracker mouse;             // the pointer as the window last saw it
+    KeyQueue keys;                  // keys the window queued for the game
 
     // Marks rows first..last changed (first below 0 counts as 0, last below
     // 0 or past the bottom as the bottom row).
     void markRows(int first, int last);
     bool anyMarked() const { return changedFirst <= changedLast; }
-    // Rows first..last (on the screen) were drawn into; the window compares
-    // only such rows with what it shows.
-    void noteRewritten(std::int64_t first, std::int64_t last)
+    // Columns left..right of a row (on the screen) were drawn into; the
+    // window compares only such columns with what it shows.
+    void noteRewritten(int row, int left, int right)
     {
-        for (std::int64_t row = first; row <= last; ++row) {
-            auto& flag = rewritten[static_cast<std::size_t>(row)];
-            rewrittenRows += flag == 0;
-            flag = 1;
-        }
+        RowSpan& span = rewritten[static_cast<std::size_t>(row)];
+        rewrittenRows += span.empty();
+        span.add(left, right);
     }
     // The window took a row: it holds what the screen holds.
     void tookRow(int row)
     {
-        auto& flag = rewritten[static_cast<std::size_t>(row)];
-        rewrittenRows -= flag != 0;
-        flag = 0;
+        RowSpan& span = rewritten[static_cast<std::size_t>(row)];
+        rewrittenRows -= !span.empty();
+        span = RowSpan{};
     }
     // Marked rows of which some may differ from what the window shows: a
     // frame the window must look at now.
@@ -82,8 +98,8 @@ public:
 // facility runs windowless.
 void installWindowBackend(std::unique_ptr<WindowBackend> backend);
 
-// What a screen row is known to hold: a whole run of an image's row, as
-// put and not drawn over since. A put of the same run leaves such a row be.
+// What a screen row is known to hold: a run of an image's row, as put, but
+// for the columns drawn over since. A put of the same run copies just those.
 struct RowSource {
     std::uint64_t version = 0; // the image's pixels' version; 0 for none
     std::int64_t imageRow = 0;
@@ -96,6 +112,7 @@ struct RowSource {
 struct Facility {
     SharedScreen shared;
     std::vector<RowSource> rowSources; // per screen row; the game's thread's, like the drawing
+    std::vector<RowSpan> drawnOver;    // per screen row: the columns drawn over since its run was put
 
     // --- used by the game's thread only ---
     bool screenOpen = false;
@@ -110,9 +127,10 @@ struct Facility {
 // The one facility of the process.
 Facility& facility();
 
-// Screen rows first..last (on the screen) were drawn into by something other
-// than a put: they hold no image row any more, and the window should compare them.
-void drewOver(std::int64_t first, std::int64_t last);
+// Columns left..right of a screen row (on the screen) were drawn into by
+// something other than a put: the row's run lacks them now, and the window
+// should compare them.
+void drewOver(int row, int left, int right);
 
 // Holds one level of the nesting lock for the life of an operation.
 class NestedLock {

@@ -29,37 +29,44 @@ void ShownFrame::clearChanged()
 
 void ShownFrame::take(const Colour* screen, int first, int last)
 {
-    first = std::max(first, 0);
-    last = std::min(last, height_ - 1);
-    const auto width = static_cast<std::size_t>(width_);
-    for (int y = first; y <= last; ++y) {
-        const Colour* from = screen + static_cast<std::size_t>(y) * width;
-        Colour* to = pixels_.data() + static_cast<std::size_t>(y) * width;
-        // Most rows of most frames are unchanged: one fast comparison each.
-        if (std::memcmp(from, to, width * sizeof(Colour)) == 0)
-            continue;
-        // The row differs somewhere: find where from each end, a block of
-        // pixels at a time, then pixel by pixel.
-        constexpr std::size_t block = 8;
-        constexpr std::size_t blockBytes = block * sizeof(Colour);
-        std::size_t left = 0;
-        while (left + block <= width && std::memcmp(from + left, to + left, blockBytes) == 0)
-            left += block;
-        while (from[left] == to[left])
-            ++left;
-        std::size_t end = width; // one past the last differing pixel
-        while (end >= left + block && std::memcmp(from + end - block, to + end - block, blockBytes) == 0)
-            end -= block;
-        while (from[end - 1] == to[end - 1])
-            --end;
-        const std::size_t right = end - 1;
-        std::copy(from + left, from + end, to + left);
-        auto& rowLeft = changedLeft_[static_cast<std::size_t>(y)];
-        auto& rowRight = changedRight_[static_cast<std::size_t>(y)];
-        rowLeft = std::min(rowLeft, static_cast<int>(left));
-        rowRight = std::max(rowRight, static_cast<int>(right));
-        anyChanged_ = true;
-    }
+    for (int row = std::max(first, 0); row <= std::min(last, height_ - 1); ++row)
+        take(screen, row, 0, width_ - 1);
+}
+
+void ShownFrame::take(const Colour* screen, int row, int left, int right)
+{
+    if (row < 0 || row >= height_)
+        return;
+    left = std::max(left, 0);
+    right = std::min(right, width_ - 1);
+    if (left > right)
+        return;
+    const std::size_t start = static_cast<std::size_t>(row) * static_cast<std::size_t>(width_);
+    const Colour* from = screen + start;
+    Colour* to = pixels_.data() + start;
+    auto begin = static_cast<std::size_t>(left);
+    auto end = static_cast<std::size_t>(right) + 1;
+    // Mostly what was drawn is what the window shows: one fast comparison.
+    if (std::memcmp(from + begin, to + begin, (end - begin) * sizeof(Colour)) == 0)
+        return;
+    // It differs somewhere: find where from each end, a block of pixels at
+    // a time, then pixel by pixel.
+    constexpr std::size_t block = 8;
+    constexpr std::size_t blockBytes = block * sizeof(Colour);
+    while (begin + block <= end && std::memcmp(from + begin, to + begin, blockBytes) == 0)
+        begin += block;
+    while (from[begin] == to[begin])
+        ++begin;
+    while (end >= begin + block && std::memcmp(from + end - block, to + end - block, blockBytes) == 0)
+        end -= block;
+    while (from[end - 1] == to[end - 1])
+        --end;
+    std::copy(from + begin, from + end, to + begin);
+    auto& rowLeft = changedLeft_[static_cast<std::size_t>(row)];
+    auto& rowRight = changedRight_[static_cast<std::size_t>(row)];
+    rowLeft = std::min(rowLeft, static_cast<int>(begin));
+    rowRight = std::max(rowRight, static_cast<int>(end) - 1);
+    anyChanged_ = true;
 }
 
 std::vector<Rect> ShownFrame::changedBands(int maxBands) const

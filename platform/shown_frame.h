@@ -18,8 +18,10 @@ public:
 
     // Compares rows first..last of the screen (width x height pixels, rows
     // top to bottom) with the frame, copies what differs and remembers it as
-    // changed. Takes O(rows compared) and touches nothing else.
+    // changed. Touches nothing else.
     void take(const Colour* screen, int first, int last);
+    // The same for columns left..right of one row.
+    void take(const Colour* screen, int row, int left, int right);
 
     // Everything is to be sent again (the window lost its contents).
     void markAll();

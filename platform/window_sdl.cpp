@@ -279,11 +279,12 @@ void SdlWindow::service(bool readDisplay)
         talked_ = false;
     }
     std::lock_guard guard(shared_->lock);
-    // Of the marked rows only those drawn into since the last look can
-    // differ from what the window shows: those are compared.
+    // Of the marked rows only the columns drawn into since the last look
+    // can differ from what the window shows: those are compared.
     for (int row = shared_->changedFirst; row <= shared_->changedLast; ++row) {
-        if (shared_->rewritten[static_cast<std::size_t>(row)] != 0)
-            shown_.take(shared_->pixels.data(), row, row);
+        const RowSpan& span = shared_->rewritten[static_cast<std::size_t>(row)];
+        if (!span.empty())
+            shown_.take(shared_->pixels.data(), row, span.left, span.right);
         shared_->tookRow(row);
     }
     shared_->clearMarks();

@@ -18,6 +18,7 @@ void resetFacility()
     f.shared.rewritten.clear();
     f.shared.rewrittenRows = 0;
     f.rowSources.clear();
+    f.drawnOver.clear();
     f.shared.clearMarks();
     f.shared.mouse = MouseTracker();
     f.shared.keys.clear();
