@@ -211,6 +211,10 @@ std::string SdlWindow::openWindow()
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     // A click that activates the window is a click like any other.
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // While a button is held the display gives the window the pointer by
+    // itself (X11's implicit grab), release outside included; SDL's own
+    // capture would add two round trips to the display to every click.
+    SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
     // The window surface is then plain memory shared with the X server,
     // rather than a texture drawn by OpenGL on the CPU.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
