@@ -9,6 +9,8 @@ Usage: window_test.py PART WINDOW_CHECK
                in the letterboxed picture, Alt+F4 and the close request
   repaint      under openbox: the frame changed while the window was covered,
                minimised or in full screen shows whole once it is back
+  focus        under openbox: a button held while another window takes the
+               focus and released over it does not cost the next press
 
 Needs Xvfb (xvfb), xdotool, openbox and python3-xlib. Every process it
 starts dies with it, and every wait has a time limit.
@@ -635,8 +637,46 @@ def part_repaint(program):
         s.stop()
 
 
+def part_focus(program):
+    """A window appears under the pointer while a button is held over the
+    game's, takes the focus, and the button goes up over it; once it is gone
+    and the game's window has the focus again, the next press must be seen."""
+    s = Session(program)
+    try:
+        s.start_x()
+        s.start_window_manager()
+        s.start_program()
+        s.find_window()
+        wait_for(lambda: s.area()[2:] == (WIDTH, HEIGHT), 5, "the managed window")
+        x, y, _, _ = s.area()
+        step("a press held while another window takes the focus")
+        move(s, 100, 100)
+        s.expect("mouse 100 100 0 0 0", 5)
+        s.xdotool("mousedown", "1")
+        s.expect("mouse 100 100 0 1 0")
+        over = s.spawn(["xmessage", "-geometry", f"500x400+{x + 50}+{y + 50}", "on top"],
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        s.expect("mouse -1 -1 -1 -1 -1", 5)  # the game's window lost the focus
+        time.sleep(0.5)
+        s.xdotool("mouseup", "1")
+        time.sleep(0.3)
+        over.terminate()
+        over.wait(timeout=5)
+        step("the next press over the game's window")
+        s.xdotool("windowactivate", "--sync", s.wid)
+        move(s, 600, 400)
+        s.expect("mouse 600 400 0 0 0", 5)
+        s.xdotool("mousedown", "1")
+        s.expect("mouse 600 400 0 1 0")
+        s.xdotool("mouseup", "1")
+        s.expect("mouse 600 400 0 0 0")
+        s.quit_program()
+    finally:
+        s.stop()
+
+
 def main():
-    if len(sys.argv) != 3 or sys.argv[1] not in ("no_display", "window", "full_screen", "repaint"):
+    if len(sys.argv) != 3 or sys.argv[1] not in ("no_display", "window", "full_screen", "repaint", "focus"):
         print(__doc__, file=sys.stderr)
         return 2
     part, program = sys.argv[1], sys.argv[2]
@@ -646,7 +686,7 @@ def main():
     signal.signal(signal.SIGALRM, too_long)
     signal.alarm(RUN_LIMIT_S)
     parts = {"no_display": part_no_display, "window": part_window, "full_screen": part_full_screen,
-             "repaint": part_repaint}
+             "repaint": part_repaint, "focus": part_focus}
     try:
         parts[part](program)
     except Failure as failure:
