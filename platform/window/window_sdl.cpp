@@ -49,6 +49,7 @@ constexpr auto upkeepPeriod = std::chrono::seconds(1);
 // How long a window manager gets to make the window fill the screen before
 // the switch counts as failed and the window returns.
 constexpr auto fullScreenGrace = std::chrono::milliseconds(1000);
+
 class SdlWindow final : public WindowBackend {
 public:
     SdlWindow() = default;
