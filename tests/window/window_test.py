@@ -572,6 +572,15 @@ def part_full_screen(program):
         s.stop()
 
 
+def start_managed(s):
+    """X, openbox and window_check, its window framed and at its size."""
+    s.start_x()
+    s.start_window_manager()
+    s.start_program()
+    s.find_window()
+    wait_for(lambda: s.area()[2:] == (WIDTH, HEIGHT), 5, "the managed window")
+
+
 def part_repaint(program):
     """The window sends only what differs from what it shows; whenever the
     server may have lost the window's pixels it must send everything again.
@@ -579,11 +588,7 @@ def part_repaint(program):
     can, the screenshot must be the new frame whole."""
     s = Session(program)
     try:
-        s.start_x()
-        s.start_window_manager()
-        s.start_program()
-        s.find_window()
-        wait_for(lambda: s.area()[2:] == (WIDTH, HEIGHT), 5, "the managed window")
+        start_managed(s)
         wait_until_right(s.frame_mismatches, 5, "the first frame")
         frames = [KNOWN_FRAME, INVERTED_FRAME]
         shown = 0
@@ -643,11 +648,7 @@ def part_focus(program):
     and the game's window has the focus again, the next press must be seen."""
     s = Session(program)
     try:
-        s.start_x()
-        s.start_window_manager()
-        s.start_program()
-        s.find_window()
-        wait_for(lambda: s.area()[2:] == (WIDTH, HEIGHT), 5, "the managed window")
+        start_managed(s)
         x, y, _, _ = s.area()
         step("a press held while another window takes the focus")
         move(s, 100, 100)
