@@ -473,6 +473,16 @@ def part_window(program):
         s.stop()
 
 
+def restored(s, placed):
+    """Whether a restored window is back where it was, to stay: openbox
+    animates the restore and may pass the window's place on the way, and a
+    pointer put by a position read then would land elsewhere."""
+    if s.window.get_attributes().map_state != X.IsViewable or s.area() != placed:
+        return False
+    time.sleep(0.1)
+    return s.area() == placed
+
+
 def settle_after_switch():
     """Once the window manager has switched the window, SDL puts the pointer
     back where it was in window coordinates when it next services events; a
@@ -552,9 +562,7 @@ def part_full_screen(program):
         s.xdotool("windowminimize", s.wid)
         s.expect("mouse -1 -1 -1 -1 -1")
         s.xdotool("windowactivate", s.wid)
-        # Openbox animates the restore; the window is back when it is where it was.
-        wait_for(lambda: s.window.get_attributes().map_state == X.IsViewable and s.area() == placed, 5,
-                 "the restored window")
+        wait_for(lambda: restored(s, placed), 5, "the restored window")
         move(s, 11, 20)
         s.expect("mouse 11 20 0 0 0")
 
@@ -625,8 +633,7 @@ def part_repaint(program):
         wait_for(lambda: s.window.get_attributes().map_state != X.IsViewable, 5, "the minimised window")
         invert()
         s.xdotool("windowactivate", s.wid)
-        wait_for(lambda: s.window.get_attributes().map_state == X.IsViewable and s.area() == placed, 5,
-                 "the restored window")
+        wait_for(lambda: restored(s, placed), 5, "the restored window")
         wait_until_right(lambda: s.frame_mismatches(frames[shown]), 5, "the frame changed while minimised")
 
         step("full screen and back")
