@@ -1,6 +1,7 @@
 #include "scaler.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace platform {
 
@@ -8,10 +9,14 @@ namespace {
 
 constexpr std::uint32_t wholeWeight = 256;
 
-// The blend of two pixels' colour channels, a taking weight of 256.
-std::uint32_t mix(Colour a, Colour b, std::uint32_t weight, int shift)
+// a and b blended, a taking weight out of 256, rounded; opaque. Red and blue
+// go together, 16 bits apart, so no channel carries into the next.
+Colour blend(Colour a, Colour b, std::uint32_t weight)
 {
-    return ((a >> shift & 0xFF) * weight + (b >> shift & 0xFF) * (wholeWeight - weight));
+    const std::uint32_t other = wholeWeight - weight;
+    const std::uint32_t redBlue = ((a & 0x00FF00FFu) * weight + (b & 0x00FF00FFu) * other + 0x00800080u) >> 8;
+    const std::uint32_t green = ((a & 0x0000FF00u) * weight + (b & 0x0000FF00u) * other + 0x00008000u) >> 8;
+    return 0xFF000000u | (redBlue & 0x00FF00FFu) | (green & 0x0000FF00u);
 }
 
 } // namespace
@@ -81,29 +86,43 @@ Rect PictureScaler::affected(int left, int top, int right, int bottom) const
 
 void PictureScaler::draw(const Colour* picture, const Rect& region, std::uint8_t* area, int pitch) const
 {
+    // 1. Each picture row the region needs is stretched across once, into
+    //    one of two rows kept for it; 2. each area row blends the one or two
+    //    stretched rows it covers.
     const auto width = static_cast<std::size_t>(pictureWidth_);
+    const auto columns = static_cast<std::size_t>(std::max(region.w, 0));
+    std::vector<Colour> stretched[2] = {std::vector<Colour>(columns), std::vector<Colour>(columns)};
+    int stretchedRow[2] = {-1, -1};
+    const auto stretch = [&](int pictureRow) -> const Colour* {
+        for (int k = 0; k < 2; ++k)
+            if (stretchedRow[k] == pictureRow)
+                return stretched[k].data();
+        // Replace the row the area has passed: rows only go down.
+        const int k = stretchedRow[0] < stretchedRow[1] ? 0 : 1;
+        stretchedRow[k] = pictureRow;
+        const Colour* from = picture + static_cast<std::size_t>(pictureRow) * width;
+        Colour* to = stretched[k].data();
+        for (std::size_t i = 0; i < columns; ++i) {
+            const Tap& column = columns_.taps[static_cast<std::size_t>(region.x) + i];
+            const auto left = static_cast<std::size_t>(column.first);
+            to[i] = column.weight == wholeWeight ? from[left] | 0xFF000000u
+                                                 : blend(from[left], from[left + 1], column.weight);
+        }
+        return to;
+    };
     for (int y = region.y; y < region.y + region.h; ++y) {
         const Tap& row = rows_.taps[static_cast<std::size_t>(y)];
-        const Colour* upper = picture + static_cast<std::size_t>(row.first) * width;
-        const Colour* lower = row.weight < wholeWeight ? upper + width : upper;
-        auto* out = reinterpret_cast<std::uint32_t*>(area + static_cast<std::ptrdiff_t>(y) * pitch);
-        for (int x = region.x; x < region.x + region.w; ++x) {
-            const Tap& column = columns_.taps[static_cast<std::size_t>(x)];
-            const auto left = static_cast<std::size_t>(column.first);
-            const std::size_t right = column.weight < wholeWeight ? left + 1 : left;
-            if (row.weight == wholeWeight && column.weight == wholeWeight) {
-                out[x] = upper[left] | 0xFF000000u;
-                continue;
-            }
-            Colour blended = 0xFF000000u;
-            for (const int shift : {16, 8, 0}) {
-                const std::uint32_t top = mix(upper[left], upper[right], column.weight, shift);
-                const std::uint32_t bottom = mix(lower[left], lower[right], column.weight, shift);
-                const std::uint32_t value = (top * row.weight + bottom * (wholeWeight - row.weight) + 32768) >> 16;
-                blended |= value << shift;
-            }
-            out[x] = blended;
+        auto* out = reinterpret_cast<std::uint32_t*>(area + static_cast<std::ptrdiff_t>(y) * pitch) + region.x;
+        const Colour* upper = stretch(row.first);
+        if (row.weight == wholeWeight) {
+            std::copy_n(upper, columns, out);
+            continue;
         }
+        // Stretching the lower row replaces the older of the two kept, never
+        // upper's: the other kept row is below upper's or is that very row.
+        const Colour* lower = stretch(row.first + 1);
+        for (std::size_t i = 0; i < columns; ++i)
+            out[i] = blend(upper[i], lower[i], row.weight);
     }
 }
 
